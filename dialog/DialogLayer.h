@@ -1,0 +1,28 @@
+#pragma once
+// A thin toolkit over Win32: a dialog from an in-memory template, child controls by
+// kind, and a modal run with our own message loop and one callback for the logic.
+// No operation reports an error; a failed step simply leaves its effect out.
+#include <windows.h>
+
+// Nonzero: the callback handled the message and the layer's default is skipped.
+using DialogCallback = INT_PTR (*)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+enum class ControlKind : int { Button = 1, Label = 5, Image = 10 };
+
+constexpr int PixelUnits = 2;                            // units flag of NewDialog
+constexpr int CenterPosition = static_cast<int>(0x80000000u);  // x or y: centre the dialog
+constexpr int DialogItself = static_cast<int>(0x80000000u);    // EnableControl: the dialog window
+
+// Returns the hidden dialog, or nullptr if the window cannot be created.
+HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int height,
+               DWORD style, DWORD exStyle, int units);
+// Sets the big (32 x 32) and small (16 x 16) caption icons from an icon group of the program.
+void SetDialogIcon(HWND dialog, const char* iconName);
+// For Image, text names a bitmap or icon resource of the program ("" leaves it empty).
+void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, int y,
+                int width, int height, DWORD style, DWORD exStyle);
+void SetControlText(HWND dialog, int id, const char* text);
+void EnableControl(HWND dialog, int id, bool enable);
+// Returns the end value once the dialog window is gone (0 after the close command).
+INT_PTR RunModal(HWND dialog, DialogCallback callback);
+void CloseDialog(HWND dialog, INT_PTR endValue);

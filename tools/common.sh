@@ -1,0 +1,46 @@
+# Shared by tools/test.sh and tools/run.sh: where to build, and the Wine prefix.
+REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# The tests run Wine as "nobody", which must reach the build folder. A clone
+# inside a private home folder is not reachable, so such a build goes elsewhere.
+pick_build_dir() {
+    local dir="${TURNIX_BUILD_DIR:-$REPO/build}"
+    if [ -z "${TURNIX_BUILD_DIR:-}" ] && [ "$(id -u)" = 0 ] &&
+       ! setpriv --reuid=nobody --regid=nogroup --clear-groups -- test -x "$REPO"; then
+        dir="/var/tmp/vlc-turnix-build-$(printf '%s' "$REPO" | md5sum | cut -c1-12)"
+    fi
+    mkdir -p "$dir"
+    chmod 755 "$dir"
+    printf '%s\n' "$dir"
+}
+
+configure_and_build() {   # build dir, then targets (none: all)
+    local build="$1"; shift
+    cmake -S "$REPO" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$REPO/cmake/mingw-i686.cmake" \
+          -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+    if [ $# -gt 0 ]; then
+        cmake --build "$build" -j"$(nproc)" --target "$@"
+    else
+        cmake --build "$build" -j"$(nproc)"
+    fi
+}
+
+# Creates the prefix once, owned by whoever runs the Wine programs.
+make_prefix() {   # prefix folder
+    local prefix="$1"
+    [ -f "$prefix/system.reg" ] && return 0
+    mkdir -p "$prefix"
+    [ "$(id -u)" = 0 ] && chown nobody:nogroup "$prefix" "$(dirname "$prefix")"
+    TURNIX_WINEPREFIX="$prefix" "$REPO/tools/wine-run.sh" wineboot -i >/dev/null 2>&1 || true
+    TURNIX_WINEPREFIX="$prefix" as_wine_user wineserver -w
+    [ -f "$prefix/system.reg" ] || { echo "could not create the Wine prefix $prefix" >&2; return 1; }
+}
+
+as_wine_user() {
+    export WINEPREFIX="$TURNIX_WINEPREFIX" WINEDEBUG=-all LANG=C.UTF-8
+    if [ "$(id -u)" = 0 ]; then
+        HOME="$(dirname "$WINEPREFIX")" USER=nobody setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"
+    else
+        "$@"
+    fi
+}
