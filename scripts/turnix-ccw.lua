@@ -1,1 +1,73 @@
--- placeholder until the script is written
+-- Turnix-90° 0.0.1 VLC Extension             --
+-- Rotate a video counter-clockwise by 90°    --
+
+-- Busy-waits a seconds
+function sleep(a)
+ local sec = tonumber(os.clock() + a)
+ while os.clock() < sec do
+ end
+end
+
+-- Shown in the View menu
+function descriptor()
+ return {
+  title = "Turnix -90°",
+  version = "0.0.1",
+  author = "Talvern",
+  url = "http://talvern.example",
+  shortdesc = "Rotate video by 90° counter-clockwise",
+  description = "Turnix-90°.lua = rotate a video by 90° counter-clockwise, " ..
+         "Turnix+90°.lua = rotate a video by 90° clockwise.",
+  capabilities = { "input-listener" }
+ }
+end
+
+function activate()
+ -- Save current time and stop the video
+ local rotated = vlc.config.get("video-filter") -- "transform" or nil
+ local angle = vlc.config.get("transform-type") -- 90, 180, 270, hflip...
+ local video = vlc.object.input()
+ local stamp = nil
+ if video ~= nil then
+  stamp = vlc.var.get(video, "time")
+  vlc.playlist.stop()
+  sleep(0.5)
+ end
+
+ -- Do the rotation
+ --vlc.msg.dbg("[Turnix 90°] filter: " .. tostring(rotated))
+ --vlc.msg.dbg("[Turnix 90°] angle: " .. tostring(angle))
+ if rotated ~= "transform" or tonumber(angle) == nil then
+  vlc.config.set("transform-type", "270")
+  vlc.config.set("video-filter", "transform")
+ elseif tostring(angle) == "90" then
+  vlc.config.set("transform-type", "hflip") -- works but unacceptable workaround
+  vlc.config.set("video-filter", "") -- doesn't seem to work?
+ else
+  vlc.config.set("transform-type", tostring((270+angle) % 360))
+  vlc.config.set("video-filter", "transform")
+ end
+ --vlc.msg.dbg("[Turnix 90°] new filter: " .. vlc.config.get("video-filter"))
+ --vlc.msg.dbg("[Turnix 90°] new angle: " .. vlc.config.get("transform-type"))
+
+ -- Apply the change to the running session too
+ local playlist = vlc.object.playlist()
+ if vlc.var.get(playlist, "transform-type") then
+  vlc.var.set(playlist, "transform-type", vlc.config.get("transform-type"))
+ end
+ vlc.var.set(playlist, "video-filter", vlc.config.get("video-filter"))
+
+ -- Set previous time back and resume the video
+ if video ~= nil then
+  sleep(0.5)
+  vlc.playlist.play()
+  sleep(0.2)
+  video = vlc.object.input()
+  vlc.var.set(video, "time", stamp)
+ end
+ vlc.deactivate()
+end
+
+-- Nothing to undo: activate ends itself
+function deactivate()
+end

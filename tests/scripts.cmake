@@ -1,0 +1,36 @@
+# The extension scripts run natively in Debian's Lua interpreters against a fake VLC host.
+# 5.2 is the version of VLC 3's own host. 5.3 is left out: its string arithmetic gives floats,
+# so the scripts' tostring((90+angle) % 360) would read "180.0" there.
+foreach(version 5.1 5.2 5.4)
+    string(REPLACE "." "" tag ${version})
+    find_program(TURNIX_LUA${tag} lua${version} REQUIRED)
+    add_test(NAME lua${tag}_scripts
+        COMMAND ${TURNIX_LUA${tag}} ${CMAKE_CURRENT_SOURCE_DIR}/lua/scripts_test.lua ${CMAKE_SOURCE_DIR}/scripts)
+endforeach()
+
+# Bytes and layout of both files, and their url against the program's link.
+add_test(NAME scripts_layout
+    COMMAND ${TURNIX_LUA52} ${CMAKE_CURRENT_SOURCE_DIR}/lua/layout_test.lua
+            ${CMAKE_SOURCE_DIR}/scripts ${CMAKE_SOURCE_DIR}/app/AuthorPage.h)
+
+# The resources "RCW" and "RCCW" of the built program against the files, under Wine.
+if(TARGET turnix)
+    set(copies scripts_resource)
+    foreach(script turnix-cw.lua turnix-ccw.lua)
+        configure_file(${CMAKE_SOURCE_DIR}/scripts/${script} ${CMAKE_CURRENT_BINARY_DIR}/${copies}/${script} COPYONLY)
+    endforeach()
+    get_target_property(program_folder turnix RUNTIME_OUTPUT_DIRECTORY)
+    if(NOT program_folder)
+        set(program_folder ${CMAKE_BINARY_DIR})
+    endif()
+    file(RELATIVE_PATH program_from_test ${CMAKE_CURRENT_BINARY_DIR} ${program_folder})
+    if(program_from_test)
+        string(APPEND program_from_test "/")
+    endif()
+    turnix_wine_test(scripts_resource_test SOURCES scripts_test.cpp)
+    target_compile_definitions(scripts_resource_test PRIVATE
+        TURNIX_SCRIPT_COPIES="${copies}"
+        TURNIX_PROGRAM="${program_from_test}$<TARGET_FILE_NAME:turnix>")
+    turnix_warnings(scripts_resource_test)
+    add_dependencies(scripts_resource_test turnix)
+endif()
