@@ -1,0 +1,18 @@
+# ReadRegValue and the exported DELREGKEY.
+turnix_wine_test(registry_test SOURCES registry_test.cpp LIBS turnix_registry)
+turnix_warnings(registry_test)
+
+# DELREGKEY is linked in (Wine cannot run code of an .exe loaded with LoadLibraryA) and
+# exported through the program's own .def (which turnix_delregkey brings along), so the
+# test resolves it by name as a client does.
+turnix_wine_test(delregkey_test
+    SOURCES delregkey_test.cpp
+    LIBS turnix_delregkey advapi32 oleaut32)
+turnix_warnings(delregkey_test)
+
+# The export table of the built program, read from the file (runs natively, not under Wine).
+if(TARGET turnix)
+    find_program(TURNIX_OBJDUMP i686-w64-mingw32-objdump REQUIRED)
+    add_test(NAME exe_exports
+        COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.sh ${TURNIX_OBJDUMP} $<TARGET_FILE:turnix>)
+endif()
