@@ -1,1 +1,74 @@
-// placeholder until this module is written
+#include "ScriptInstall.h"
+
+#include <windows.h>
+
+#include "ExtensionFolder.h"
+
+const ScriptEntry ScriptTable[2] = {
+    {"RCW", "\\vlc\\lua\\extensions\\Turnix+90\xB0.lua"},
+    {"RCCW", "\\vlc\\lua\\extensions\\Turnix-90\xB0.lua"},
+};
+
+std::string ScriptPathFrom(const std::string& extensionFolder, const ScriptEntry& script)
+{
+    if (extensionFolder == "\\")
+        return {};
+    std::string path = extensionFolder + script.relativePath;
+    return path.size() > MaxFilePathLength ? std::string() : path;
+}
+
+std::string ScriptPath(const ScriptEntry& script) noexcept
+{
+    try {
+        return ScriptPathFrom(GetExtensionFolder(), script);
+    } catch (...) {
+        return {};
+    }
+}
+
+void InstallScripts() noexcept
+{
+    // Both removals come before either write; each step builds its path afresh.
+    for (const ScriptEntry& script : ScriptTable) {
+        const std::string path = ScriptPath(script);
+        if (!path.empty())
+            RemoveFile(path);  // no earlier file, or one that stays: the write below copes with either
+    }
+    for (const ScriptEntry& script : ScriptTable) {
+        const std::string path = ScriptPath(script);
+        if (!path.empty())
+            WriteWholeFile(path, LoadDataResource(script.resourceName));  // judged afterwards by the caller
+    }
+}
+
+bool IsScriptPresent(const ScriptEntry& script) noexcept
+{
+    const std::string path = ScriptPath(script);
+    return !path.empty() && IsFilePresent(path);
+}
+
+bool HoldsScript(const ScriptEntry& script) noexcept
+{
+    const std::string path = ScriptPath(script);
+    if (path.empty())
+        return false;
+    const std::string expected = LoadDataResource(script.resourceName);
+    return !expected.empty() && FileHoldsExactly(path, expected);
+}
+
+std::string LoadDataResource(const char* name) noexcept
+{
+    const HMODULE self = GetModuleHandleA(nullptr);
+    const HRSRC found = FindResourceA(self, name, RT_RCDATA);
+    if (!found)
+        return {};
+    const DWORD size = SizeofResource(self, found);
+    const void* data = LockResource(LoadResource(self, found));
+    if (!data)
+        return {};
+    try {
+        return std::string(static_cast<const char*>(data), size);
+    } catch (...) {
+        return {};
+    }
+}

@@ -1,0 +1,113 @@
+#include "FileSteps.h"
+
+#include <windows.h>
+
+#include "ScopedWin.h"
+
+namespace {
+
+// Any of hidden, system, 0x8 and directory keeps an entry from being deleted.
+constexpr DWORD KeepAttributes = 0x1E;
+
+// Everything up to and including the last backslash or colon; "" when there is none.
+std::string FolderPart(const std::string& path)
+{
+    const std::size_t end = path.find_last_of("\\:");
+    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
+HANDLE OpenForWriting(const std::string& path, DWORD access)
+{
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    return CreateFileA(path.c_str(), access, 0, &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool DeleteFoundEntries(const std::string& path, HANDLE search, WIN32_FIND_DATAA& found)
+{
+    const std::string folder = FolderPart(path);
+    for (;;) {
+        if ((found.dwFileAttributes & KeepAttributes) == 0 &&
+            !DeleteFileA((folder + found.cFileName).c_str()))
+            return false;
+        if (!FindNextFileA(search, &found))
+            return GetLastError() == ERROR_NO_MORE_FILES;
+    }
+}
+
+bool ReadExactly(HANDLE file, char* buffer, DWORD size)
+{
+    while (size > 0) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer, size, &got, nullptr) || got == 0)
+            return false;
+        buffer += got;
+        size -= got;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsFilePresent(const std::string& path) noexcept
+{
+    if (path.size() > MaxFilePathLength)
+        return false;
+    const DWORD lastError = GetLastError();
+    QuietErrorMode quiet;
+    const bool present = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    SetLastError(lastError);
+    return present;
+}
+
+bool RemoveFile(const std::string& path) noexcept
+{
+    if (path.size() > MaxRemovePathLength)
+        return false;
+    try {
+        QuietErrorMode quiet;
+        WIN32_FIND_DATAA found;
+        UniqueFind search(FindFirstFileA(path.c_str(), &found));
+        return search.IsOpen() && DeleteFoundEntries(path, search.Get(), found);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& content) noexcept
+{
+    if (path.size() > MaxFilePathLength)
+        return false;
+    QuietErrorMode quiet;
+    UniqueFile file(OpenForWriting(path, GENERIC_READ | GENERIC_WRITE));
+    // A file that refuses writing is still opened, so the failing write below leaves it as it was.
+    if (!file.IsOpen())
+        file.Reset(OpenForWriting(path, GENERIC_READ));
+    if (!file.IsOpen())
+        return false;
+    SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
+    const DWORD size = static_cast<DWORD>(content.size());
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), content.data(), size, &written, nullptr) || written != size)
+        return false;
+    // A file that survived the removal may be longer than the new content: drop its old tail.
+    return SetEndOfFile(file.Get()) != FALSE;
+}
+
+bool FileHoldsExactly(const std::string& path, const std::string& expected) noexcept
+{
+    if (path.size() > MaxFilePathLength)
+        return false;
+    try {
+        QuietErrorMode quiet;
+        UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER size;
+        if (!file.IsOpen() || !GetFileSizeEx(file.Get(), &size) ||
+            size.QuadPart != static_cast<LONGLONG>(expected.size()))
+            return false;
+        std::string actual(expected.size(), '\0');
+        return ReadExactly(file.Get(), &actual[0], static_cast<DWORD>(actual.size())) && actual == expected;
+    } catch (...) {
+        return false;
+    }
+}
