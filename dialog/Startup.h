@@ -4,3 +4,11 @@
 #include <windows.h>
 
 int TurnixMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, int showCommand);
+
+// The start-up sequence, TurnixMain and the shutdown, short of ending the process.
+// Returns TurnixMain's result, or 255 if the per-thread state cannot be set up.
+int RunTurnixProcess();
+// The command line after the program name and the blanks that follow it.
+const char* SkipProgramName(const char* commandLine);
+// The show command the process was started with (SW_SHOWDEFAULT if none was given).
+int StartupShowCommand(const STARTUPINFOA& info);

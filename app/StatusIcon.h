@@ -1,0 +1,8 @@
+#pragma once
+#include <windows.h>
+
+// Shows icon number iconNumber of "shell32.dll" (icon resource iconNumber + 1) at
+// sizePixels x sizePixels in the dialog's image control. A number shell32 lacks, or a
+// library that cannot be loaded, leaves the control empty. The icon this replaces is
+// destroyed if an earlier call loaded it.
+void SetStatusIcon(HWND dialog, int controlId, int iconNumber, int sizePixels);

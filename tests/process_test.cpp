@@ -1,0 +1,89 @@
+// The built program as a user meets it: started as its own process, with arguments.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::string ProgramPath() {
+    std::string path = std::string("Z:") + TURNIX_EXE_UNIX_PATH;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+struct Search {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (owner == search->processId && IsWindowVisible(window) && std::string(caption) == "VLC Turnix") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForDialog(DWORD processId, HANDLE process) {
+    for (int i = 0; i < 600; ++i) {
+        Search search{processId, nullptr};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (WaitForSingleObject(process, 100) == WAIT_OBJECT_0) return nullptr;
+    }
+    return nullptr;
+}
+
+void RunProgram(const std::string& arguments) {
+    std::string commandLine = "\"" + ProgramPath() + "\"" + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process))
+        << "cannot start " << ProgramPath() << ", error " << GetLastError();
+    HWND dialog = WaitForDialog(process.dwProcessId, process.hProcess);
+    EXPECT_NE(nullptr, dialog) << "no visible \"VLC Turnix\" window";
+    if (dialog) {
+        RECT client{}, window{}, work{};
+        GetClientRect(dialog, &client);
+        GetWindowRect(dialog, &window);
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_EQ(360, client.right);
+        EXPECT_EQ(90, client.bottom);
+        EXPECT_NEAR((work.left + work.right - (window.right - window.left)) / 2, window.left, 1);
+        EXPECT_NEAR((work.top + work.bottom - (window.bottom - window.top)) / 2, window.top, 1);
+        char text[64] = {};
+        GetWindowTextA(GetDlgItem(dialog, 1004), text, sizeof text);
+        EXPECT_NE(nullptr, GetDlgItem(dialog, 1004)) << "the install button exists";
+        // Esc must not end the program; only the close command does.
+        PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process.hProcess, 1000));
+        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
+    DWORD exitCode = 12345;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    if (exitCode == STILL_ACTIVE) TerminateProcess(process.hProcess, 1);
+    EXPECT_EQ(0u, exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+TEST(Program, ShowsTheDialogAndEndsWithZeroWhenClosed) {
+    RunProgram("");
+}
+
+TEST(Program, IgnoresItsCommandLine) {
+    RunProgram(" /S --install \"C:\\some where\" -h");
+}
+
+}  // namespace
