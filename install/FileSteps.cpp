@@ -63,14 +63,10 @@ bool RemoveFile(const std::string& path) noexcept
 {
     if (path.size() > MaxRemovePathLength)
         return false;
-    try {
-        QuietErrorMode quiet;
-        WIN32_FIND_DATAA found;
-        UniqueFind search(FindFirstFileA(path.c_str(), &found));
-        return search.IsOpen() && DeleteFoundEntries(path, search.Get(), found);
-    } catch (...) {
-        return false;
-    }
+    QuietErrorMode quiet;
+    WIN32_FIND_DATAA found;
+    UniqueFind search(FindFirstFileA(path.c_str(), &found));
+    return search.IsOpen() && DeleteFoundEntries(path, search.Get(), found);
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& content) noexcept
@@ -97,17 +93,13 @@ bool FileHoldsExactly(const std::string& path, const std::string& expected) noex
 {
     if (path.size() > MaxFilePathLength)
         return false;
-    try {
-        QuietErrorMode quiet;
-        UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        LARGE_INTEGER size;
-        if (!file.IsOpen() || !GetFileSizeEx(file.Get(), &size) ||
-            size.QuadPart != static_cast<LONGLONG>(expected.size()))
-            return false;
-        std::string actual(expected.size(), '\0');
-        return ReadExactly(file.Get(), &actual[0], static_cast<DWORD>(actual.size())) && actual == expected;
-    } catch (...) {
+    QuietErrorMode quiet;
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!file.IsOpen() || !GetFileSizeEx(file.Get(), &size) ||
+        size.QuadPart != static_cast<LONGLONG>(expected.size()))
         return false;
-    }
+    std::string actual(expected.size(), '\0');
+    return ReadExactly(file.Get(), &actual[0], static_cast<DWORD>(actual.size())) && actual == expected;
 }

@@ -19,11 +19,7 @@ std::string ScriptPathFrom(const std::string& extensionFolder, const ScriptEntry
 
 std::string ScriptPath(const ScriptEntry& script) noexcept
 {
-    try {
-        return ScriptPathFrom(GetExtensionFolder(), script);
-    } catch (...) {
-        return {};
-    }
+    return ScriptPathFrom(GetExtensionFolder(), script);
 }
 
 void InstallScripts() noexcept
@@ -66,9 +62,5 @@ std::string LoadDataResource(const char* name) noexcept
     const void* data = LockResource(LoadResource(self, found));
     if (!data)
         return {};
-    try {
-        return std::string(static_cast<const char*>(data), size);
-    } catch (...) {
-        return {};
-    }
+    return std::string(static_cast<const char*>(data), size);
 }

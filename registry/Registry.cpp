@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <memory>
-#include <new>
 
 namespace {
 
@@ -42,9 +41,7 @@ void ReadLongValue(HKEY key, const char* valueName, char (&data)[kDataBuffer])
             return;
         if (size <= kDataBuffer)
             size = kDataBuffer + 1;
-        std::unique_ptr<BYTE[]> whole(new (std::nothrow) BYTE[size]);
-        if (!whole)
-            return;
+        std::unique_ptr<BYTE[]> whole(new BYTE[size]);
         const LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr, whole.get(), &size);
         if (status == ERROR_SUCCESS) {
             memcpy(data, whole.get(), size < kDataBuffer ? size : kDataBuffer);
