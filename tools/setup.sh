@@ -16,6 +16,7 @@ have i686-w64-mingw32-g++-posix || missing+=(g++-mingw-w64-i686-posix binutils-m
 have cmake                       || missing+=(cmake)
 have xvfb-run                    || missing+=(xvfb xauth)
 have xdotool                     || missing+=(xdotool x11-utils)
+[ -x /usr/bin/import ]          || missing+=(imagemagick)
 have lua5.1                      || missing+=(lua5.1)
 have lua5.2                      || missing+=(lua5.2)
 have lua5.4                      || missing+=(lua5.4)
