@@ -22,6 +22,8 @@ have lua5.2                      || missing+=(lua5.2)
 have lua5.4                      || missing+=(lua5.4)
 have python3                     || missing+=(python3)
 [ -d /usr/src/googletest ]       || missing+=(googletest)
+# Wine's own fonts: without Marlett the caption buttons show as letters.
+dpkg -s fonts-wine >/dev/null 2>&1 || missing+=(fonts-wine)
 [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] || missing+=(wine wine32:i386 wine64)
 
 if [ ${#missing[@]} -gt 0 ]; then
