@@ -1,0 +1,278 @@
+// Measures the installer against the baseline dialog program, both started here as a user
+// would start them, and prints one Markdown table: figure, value, baseline, ratio.
+// Usage: turnix_bench <installer exe> <baseline exe> [runs, default 15]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ImageSizes.h"
+#include "Probe.h"
+#include "Sandbox.h"
+
+namespace {
+
+constexpr int kFirstLine = 1002;
+constexpr int kSecondLine = 1003;
+constexpr int kInstallButton = 1004;
+constexpr char kReadyFirst[] = "VLC was detected on your system.";
+constexpr char kReadySecond[] = "Ready to install the extension.";
+constexpr char kInstalledFirst[] = "Extension correctly installed. Please restart VLC.";
+constexpr char kInstalledSecond[] = "You can now rotate videos via View > Turnix...";
+constexpr char kFailedFirst[] = "There was a problem installing the extension !";
+constexpr char kWarningFirst[] = "Extension was already installed previously.";
+
+constexpr double kWindowTimeout = 30;  // a cold Wine start under emulation takes seconds
+constexpr double kCloseTimeout = 10;
+constexpr DWORD kIdleMilliseconds = 10000;
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+bool StatusTextsSet(HWND dialog) {
+    return !ControlText(dialog, kFirstLine).empty() && !ControlText(dialog, kSecondLine).empty();
+}
+
+bool ReadyShown(HWND dialog) {
+    return ControlText(dialog, kFirstLine) == kReadyFirst &&
+           ControlText(dialog, kSecondLine) == kReadySecond &&
+           IsWindowEnabled(GetDlgItem(dialog, kInstallButton));
+}
+
+// Installed is complete once its last step, disabling the button, is done.
+bool InstalledShown(HWND dialog) {
+    return ControlText(dialog, kFirstLine) == kInstalledFirst &&
+           ControlText(dialog, kSecondLine) == kInstalledSecond &&
+           !IsWindowEnabled(GetDlgItem(dialog, kInstallButton));
+}
+
+bool OtherOutcomeShown(HWND dialog) {
+    const std::string first = ControlText(dialog, kFirstLine);
+    return first == kFailedFirst || first == kWarningFirst;
+}
+
+struct Sample {
+    double seconds = -1;  // negative: the run failed
+    double peakBytes = 0;
+};
+
+// From CreateProcessA until ready() holds for the visible window, then closed again.
+Sample TimeStart(const std::string& exe, bool (*ready)(HWND)) {
+    Sample sample;
+    Launch launch;
+    if (!launch.Start(exe)) return sample;
+    HWND window = launch.WaitForWindow(ready, kWindowTimeout);
+    if (!window) return sample;
+    const double seconds = Seconds() - launch.StartedAt();
+    sample.peakBytes = PeakWorkingSet(launch.Process());
+    if (launch.Close(window, kCloseTimeout)) sample.seconds = seconds;
+    return sample;
+}
+
+// Processor time the shown, untouched program spends over the idle period.
+double IdleProcessorSeconds(const std::string& exe, bool (*ready)(HWND)) {
+    Launch launch;
+    if (!launch.Start(exe)) return -1;
+    HWND window = launch.WaitForWindow(ready, kWindowTimeout);
+    if (!window) return -1;
+    Sleep(500);  // past the tail of the start-up
+    const ProcessorTime before = ReadProcessorTime(launch.Process());
+    Sleep(kIdleMilliseconds);
+    const ProcessorTime after = ReadProcessorTime(launch.Process());
+    if (!launch.Close(window, kCloseTimeout)) return -1;
+    return ProcessorSecondsBetween(before, after);
+}
+
+// From the press of the install button until Installed is shown; error says why a run failed.
+Sample TimeInstall(const std::string& exe, const Sandbox& sandbox, std::string& error) {
+    Sample sample;
+    if (!sandbox.RemoveScripts()) {
+        error = "the scripts of the run before could not be removed";
+        return sample;
+    }
+    Launch launch;
+    if (!launch.Start(exe)) {
+        error = "the installer could not be started";
+        return sample;
+    }
+    HWND dialog = launch.WaitForWindow(StatusTextsSet, kWindowTimeout);
+    if (!dialog || !ReadyShown(dialog)) {
+        error = dialog ? "the dialog shows \"" + ControlText(dialog, kFirstLine) + "\", not Ready"
+                       : "the dialog never showed its status";
+        return sample;
+    }
+    const double pressed = Seconds();
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kInstallButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, kInstallButton)));
+    bool installed = false;
+    while (Seconds() - pressed < kWindowTimeout) {
+        if ((installed = InstalledShown(dialog)) || OtherOutcomeShown(dialog)) break;
+        Sleep(1);
+    }
+    const double seconds = Seconds() - pressed;
+    if (!installed) {
+        error = "after the press the dialog shows \"" + ControlText(dialog, kFirstLine) + "\"";
+        return sample;
+    }
+    if (!sandbox.ScriptsPresent()) {
+        error = "Installed is shown but the scripts are not in the extensions folder";
+        return sample;
+    }
+    sample.peakBytes = PeakWorkingSet(launch.Process());
+    if (!launch.Close(dialog, kCloseTimeout)) {
+        error = "the installer did not end with exit code 0";
+        return sample;
+    }
+    sample.seconds = seconds;
+    return sample;
+}
+
+std::string Number(double value, int decimals) {
+    if (value < 0) return "failed";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string Ratio(double value, double baseline) {
+    if (value < 0 || baseline <= 0) return "n/a";
+    return Number(value / baseline, 2);
+}
+
+void PrintRow(const std::string& figure, double value, double baseline, int decimals) {
+    const std::string base = baseline < 0 ? "-" : Number(baseline, decimals);
+    std::printf("| %s | %s | %s | %s |\n", figure.c_str(), Number(value, decimals).c_str(),
+                base.c_str(), Ratio(value, baseline).c_str());
+}
+
+struct Results {
+    ImageSizes installer, baseline;
+    bool sizesMeasured = false;
+    bool statusShown = false;
+    std::vector<double> installerStart, baselineStart;
+    std::vector<double> installerStartPeak, baselinePeak;
+    double installerIdle = -1, baselineIdle = -1;
+    std::vector<double> install, installPeak;
+    std::string installProblem;
+};
+
+bool VisibleOnly(HWND) { return true; }
+
+void MeasureStartUp(const std::string& installer, const std::string& baseline, int runs,
+                    Results& results) {
+    // The first start of each program fills the caches and is not counted. It also shows
+    // whether the installer sets its status texts at all.
+    TimeStart(baseline, VisibleOnly);
+    results.statusShown = TimeStart(installer, StatusTextsSet).seconds >= 0;
+    bool (*installerReady)(HWND) = results.statusShown ? StatusTextsSet : VisibleOnly;
+    for (int run = 0; run < runs; ++run) {
+        for (int turn = 0; turn < 2; ++turn) {
+            // Alternate which program goes first, so neither always follows the other.
+            if ((run + turn) % 2 == 0) {
+                const Sample sample = TimeStart(installer, installerReady);
+                if (sample.seconds < 0) continue;
+                results.installerStart.push_back(sample.seconds);
+                results.installerStartPeak.push_back(sample.peakBytes);
+            } else {
+                const Sample sample = TimeStart(baseline, VisibleOnly);
+                if (sample.seconds < 0) continue;
+                results.baselineStart.push_back(sample.seconds);
+                results.baselinePeak.push_back(sample.peakBytes);
+            }
+        }
+    }
+}
+
+void MeasureInstall(const std::string& installer, const Sandbox& sandbox, int runs,
+                    Results& results) {
+    for (int run = 0; run < runs; ++run) {
+        std::string error;
+        const Sample sample = TimeInstall(installer, sandbox, error);
+        if (sample.seconds < 0) {
+            results.installProblem = error;
+            results.install.clear();
+            break;
+        }
+        results.install.push_back(sample.seconds);
+        results.installPeak.push_back(sample.peakBytes);
+    }
+}
+
+void PrintTable(const Results& r, int runs) {
+    const double kib = 1024, mib = 1024 * 1024;
+    std::printf("| Figure | Value | Baseline | Ratio |\n|---|---:|---:|---:|\n");
+    if (r.sizesMeasured) {
+        PrintRow("File size (KiB)", r.installer.file / kib, r.baseline.file / kib, 1);
+        PrintRow("File size without the icon (KiB)", (r.installer.file - r.installer.icons) / kib,
+                 (r.baseline.file - r.baseline.icons) / kib, 1);
+        PrintRow(".text section (KiB)", r.installer.text / kib, r.baseline.text / kib, 1);
+    } else {
+        PrintRow("File size (KiB)", -1, -1, 1);
+    }
+    const std::string counted = std::to_string(r.installerStart.size()) + " of " + std::to_string(runs);
+    PrintRow(std::string(r.statusShown ? "Start-up to status texts shown"
+                                       : "Start-up to visible (status texts never set)") +
+                 ", median of " + counted + " runs (ms)",
+             Median(r.installerStart) * 1000, Median(r.baselineStart) * 1000, 0);
+    PrintRow("Idle processor time over 10 s (ms)", r.installerIdle * 1000, r.baselineIdle * 1000, 1);
+    if (r.installProblem.empty()) {
+        PrintRow("Install time, press to Installed, median of " + std::to_string(r.install.size()) +
+                     " runs (ms)",
+                 Median(r.install) * 1000, -1, 0);
+        PrintRow("Peak working set after an install (MiB)", Median(r.installPeak) / mib,
+                 Median(r.baselinePeak) / mib, 1);
+    } else {
+        std::printf("| Install time | not measured: %s | - | n/a |\n", r.installProblem.c_str());
+        PrintRow("Peak working set after start-up, no install (MiB)",
+                 Median(r.installerStartPeak) / mib, Median(r.baselinePeak) / mib, 1);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <installer exe> <baseline exe> [runs]\n", argv[0]);
+        return 2;
+    }
+    const std::string installer = argv[1];
+    const std::string baseline = argv[2];
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 15;
+
+    Results results;
+    results.sizesMeasured = MeasureImage(installer, results.installer) &&
+                            MeasureImage(baseline, results.baseline);
+
+    Sandbox sandbox;
+    if (!sandbox.Prepare()) {
+        std::fprintf(stderr, "bench: the VLC key and the scratch extensions folder could not be set up\n");
+        return 1;
+    }
+    std::fprintf(stderr, "start-up: %d runs of each program\n", runs);
+    MeasureStartUp(installer, baseline, runs, results);
+    std::fprintf(stderr, "idle: 2 x %u s\n", static_cast<unsigned>(kIdleMilliseconds / 1000));
+    results.installerIdle =
+        IdleProcessorSeconds(installer, results.statusShown ? StatusTextsSet : VisibleOnly);
+    results.baselineIdle = IdleProcessorSeconds(baseline, VisibleOnly);
+    std::fprintf(stderr, "install: %d runs\n", runs);
+    if (results.statusShown)
+        MeasureInstall(installer, sandbox, runs, results);
+    else
+        results.installProblem = "the installer never sets its status texts";
+    sandbox.Restore();
+
+    PrintTable(results, runs);
+    std::fflush(stdout);
+    const bool complete = results.sizesMeasured && results.installProblem.empty() &&
+                          results.installerIdle >= 0 && results.baselineIdle >= 0 &&
+                          results.installerStart.size() == static_cast<size_t>(runs) &&
+                          results.baselineStart.size() == static_cast<size_t>(runs);
+    return complete ? 0 : 1;
+}

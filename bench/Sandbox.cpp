@@ -1,0 +1,127 @@
+#include "Sandbox.h"
+
+#include <iterator>
+
+namespace {
+
+// The driver and the installer are both 32-bit, so they see the same registry view.
+constexpr char kVlcKey[] = "SOFTWARE\\VideoLAN\\VLC";
+constexpr char kVideoLanKey[] = "SOFTWARE\\VideoLAN";
+constexpr char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+// The shell keeps its resolved answers here and may rewrite them while we run.
+constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kLocalAppData[] = "Local AppData";
+
+// The installer lowers the local folder and turns "\local\" into "\roaming\".
+constexpr char kLocalFolder[] = "C:\\turnix-bench-scratch\\Local";
+// Ours by name: removed at the end even when a killed earlier run left it behind.
+const char* const kFolderChain[] = {
+    "C:\\turnix-bench-scratch",
+    "C:\\turnix-bench-scratch\\Local",
+    "C:\\turnix-bench-scratch\\roaming",
+    "C:\\turnix-bench-scratch\\roaming\\vlc",
+    "C:\\turnix-bench-scratch\\roaming\\vlc\\lua",
+    "C:\\turnix-bench-scratch\\roaming\\vlc\\lua\\extensions",
+};
+const char* const kScripts[] = {
+    "C:\\turnix-bench-scratch\\roaming\\vlc\\lua\\extensions\\Turnix+90\xB0.lua",
+    "C:\\turnix-bench-scratch\\roaming\\vlc\\lua\\extensions\\Turnix-90\xB0.lua",
+};
+
+bool KeyExists(HKEY root, const char* keyPath) {
+    HKEY key;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+}  // namespace
+
+Sandbox::SavedValue Sandbox::Save(HKEY root, const std::string& keyPath, const std::string& name) {
+    SavedValue saved;
+    saved.root = root;
+    saved.keyPath = keyPath;
+    saved.name = name;
+    HKEY key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return saved;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
+        saved.data.resize(size);
+        saved.valueExisted = RegQueryValueExA(key, name.c_str(), nullptr, &saved.type,
+                                              saved.data.data(), &size) == ERROR_SUCCESS;
+        saved.data.resize(size);
+    }
+    RegCloseKey(key);
+    return saved;
+}
+
+void Sandbox::Put(const SavedValue& saved) {
+    HKEY key;
+    if (RegOpenKeyExA(saved.root, saved.keyPath.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;  // the key is gone, and with it the value we set
+    if (saved.valueExisted)
+        RegSetValueExA(key, saved.name.c_str(), 0, saved.type, saved.data.data(),
+                       static_cast<DWORD>(saved.data.size()));
+    else
+        RegDeleteValueA(key, saved.name.c_str());
+    RegCloseKey(key);
+}
+
+bool Sandbox::SetText(HKEY root, const std::string& keyPath, const std::string& name, DWORD type,
+                      const std::string& text) {
+    HKEY key;
+    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const bool done = RegSetValueExA(key, name.c_str(), 0, type,
+                                     reinterpret_cast<const BYTE*>(text.c_str()),
+                                     static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return done;
+}
+
+bool Sandbox::Prepare() {
+    prepared_ = true;
+    videoLanKeyExisted_ = KeyExists(HKEY_LOCAL_MACHINE, kVideoLanKey);
+    vlcKeyExisted_ = KeyExists(HKEY_LOCAL_MACHINE, kVlcKey);
+    saved_.push_back(Save(HKEY_LOCAL_MACHINE, kVlcKey, ""));
+    saved_.push_back(Save(HKEY_CURRENT_USER, kUserShellFolders, kLocalAppData));
+    saved_.push_back(Save(HKEY_CURRENT_USER, kShellFolders, kLocalAppData));
+
+    bool ok = true;
+    for (const char* folder : kFolderChain)
+        if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ok = false;
+    ok = SetText(HKEY_LOCAL_MACHINE, kVlcKey, "", REG_SZ, "C:\\Program Files\\VideoLAN\\VLC") && ok;
+    ok = SetText(HKEY_CURRENT_USER, kUserShellFolders, kLocalAppData, REG_EXPAND_SZ, kLocalFolder) && ok;
+    ok = SetText(HKEY_CURRENT_USER, kShellFolders, kLocalAppData, REG_SZ, kLocalFolder) && ok;
+    return RemoveScripts() && ok;
+}
+
+void Sandbox::Restore() {
+    if (!prepared_) return;
+    prepared_ = false;
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) Put(*it);
+    saved_.clear();
+    // Keys that we created go again, the deepest first; a key with other subkeys stays.
+    if (!vlcKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, kVlcKey);
+    if (!videoLanKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, kVideoLanKey);
+    RemoveScripts();
+    for (auto it = std::rbegin(kFolderChain); it != std::rend(kFolderChain); ++it)
+        RemoveDirectoryA(*it);
+}
+
+bool Sandbox::RemoveScripts() const {
+    bool clean = true;
+    for (const char* script : kScripts) {
+        DeleteFileA(script);  // absent already is fine: the attribute test decides
+        clean = clean && GetFileAttributesA(script) == INVALID_FILE_ATTRIBUTES;
+    }
+    return clean;
+}
+
+bool Sandbox::ScriptsPresent() const {
+    for (const char* script : kScripts)
+        if (GetFileAttributesA(script) == INVALID_FILE_ATTRIBUTES) return false;
+    return true;
+}
