@@ -1,1 +1,127 @@
-// placeholder until this module is written
+#include "InstallerFlow.h"
+
+#include <shellapi.h>
+
+#include "AuthorPage.h"
+#include "DialogLayer.h"
+#include "MainDialog.h"
+#include "StatusIcon.h"
+
+namespace {
+
+// The order of DisplayState.
+const StateView DisplayStates[] = {
+    {22, "VLC was not detected on your system.", "Install VLC then try again.", ButtonAction::Disable},
+    {6, "VLC was detected on your system.", "Ready to install the extension.", ButtonAction::Enable},
+    {132, "Extension was already installed previously.", "Replace it ?", ButtonAction::ShowForceCaption},
+    {41, "Extension correctly installed. Please restart VLC.", "You can now rotate videos via View > Turnix...",
+     ButtonAction::Disable},
+    {53, "There was a problem installing the extension !", "You can try again or contact the author.",
+     ButtonAction::LeaveAlone},
+};
+
+constexpr char VlcKeyPath[] = "SOFTWARE\\VideoLAN\\VLC";
+constexpr int True = -1;
+constexpr int False = 0;
+
+// The default value of the VLC key, as read when the dialog opened; only its emptiness counts.
+std::string VlcRegistryValue;
+// True (-1) once the overwrite warning has been shown: later presses install at once.
+int AlreadyWarned = False;
+
+const FlowPlatform* platform = &RealFlowPlatform;
+
+std::string ReadVlcValue() {
+    std::string value = platform->readRegValue(HKEY_LOCAL_MACHINE, VlcKeyPath, "", RegistryView::Default);
+    // A 64-bit VLC records itself only in the 64-bit view, which a 32-bit program does not see by default.
+    if (value.empty())
+        value = platform->readRegValue(HKEY_LOCAL_MACHINE, VlcKeyPath, "", RegistryView::Wow64_64);
+    return value;
+}
+
+bool AnyScriptPresent() {
+    return platform->isScriptPresent(ScriptTable[0]) || platform->isScriptPresent(ScriptTable[1]);
+}
+
+// Presence alone would call a stale read-only or locked old script a success.
+bool BothScriptsHeld() {
+    return platform->holdsScript(ScriptTable[0]) && platform->holdsScript(ScriptTable[1]);
+}
+
+bool IsClickCode(WORD code) {
+    return code == 0 || code == 1;  // BN_CLICKED / STN_CLICKED, STN_DBLCLK
+}
+
+void OnCommand(HWND dialog, WPARAM wParam) {
+    const WORD id = LOWORD(wParam);
+    if (!IsClickCode(HIWORD(wParam)))
+        return;
+    if (id == InstallButtonId)
+        OnInstallClicked(dialog);
+    else if (id == LinkIconId)
+        OnLinkClicked();
+}
+
+}  // namespace
+
+const FlowPlatform RealFlowPlatform = {
+    SetStatusIcon,
+    SetControlText,
+    EnableControl,
+    ReadRegValue,
+    IsScriptPresent,
+    InstallScripts,
+    HoldsScript,
+    ShellExecuteA,
+};
+
+void UseFlowPlatform(const FlowPlatform* replacement) noexcept {
+    platform = replacement ? replacement : &RealFlowPlatform;
+}
+
+const StateView& ViewOf(DisplayState state) noexcept {
+    return DisplayStates[static_cast<int>(state)];
+}
+
+void EnterState(HWND dialog, DisplayState state) {
+    const StateView& view = ViewOf(state);
+    platform->setStatusIcon(dialog, StatusImageId, view.iconNumber, 48);
+    platform->setControlText(dialog, StatusLine1Id, view.firstLine);
+    platform->setControlText(dialog, StatusLine2Id, view.secondLine);
+    switch (view.button) {
+    case ButtonAction::Disable: platform->enableControl(dialog, InstallButtonId, false); break;
+    case ButtonAction::Enable: platform->enableControl(dialog, InstallButtonId, true); break;
+    case ButtonAction::ShowForceCaption: platform->setControlText(dialog, InstallButtonId, ForceInstallText); break;
+    case ButtonAction::LeaveAlone: break;
+    }
+}
+
+void OnInitDialog(HWND dialog) {
+    platform->setStatusIcon(dialog, LinkIconId, LinkIconNumber, 16);
+    AlreadyWarned = False;
+    VlcRegistryValue = ReadVlcValue();
+    EnterState(dialog, VlcRegistryValue.empty() ? DisplayState::NotDetected : DisplayState::Ready);
+}
+
+void OnInstallClicked(HWND dialog) {
+    if (AlreadyWarned == False && AnyScriptPresent()) {
+        AlreadyWarned = True;
+        EnterState(dialog, DisplayState::OverwriteWarning);
+        return;
+    }
+    platform->installScripts();
+    EnterState(dialog, BothScriptsHeld() ? DisplayState::Installed : DisplayState::InstallFailed);
+}
+
+void OnLinkClicked() {
+    platform->shellExecute(nullptr, "open", AuthorWebPage, "", "", SW_SHOW);  // a failure has no one to tell
+}
+
+INT_PTR InstallerCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM) noexcept {
+    // Built without exceptions (out of memory ends the process), so nothing can escape here.
+    if (message == WM_INITDIALOG)
+        OnInitDialog(dialog);
+    else if (message == WM_COMMAND)
+        OnCommand(dialog, wParam);
+    return 0;
+}

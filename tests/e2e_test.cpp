@@ -1,0 +1,381 @@
+// The built program as a user meets it, driven from outside its process: the prefix is prepared
+// (VLC key, the user's extensions folder), the program started, its window found, its texts read,
+// its button clicked, its files compared byte for byte with the script files, and its exit code
+// checked. Each case steers the shell's local application-data folder to its own scratch folder
+// ...\<case>\Local, so the scripts land in ...\<case>\roaming\vlc\lua\extensions\.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "flow_sandbox.h"
+
+namespace {
+
+const char* const FileNames[2] = {"Turnix+90\xB0.lua", "Turnix-90\xB0.lua"};
+const char* const SourceFiles[2] = {"turnix-cw.lua", "turnix-ccw.lua"};
+const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const char CachedShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char HttpCommandKey[] = "http\\shell\\open\\command";
+const char AuthorUrl[] = "http://talvern.example";  // as the scripts' descriptors name it
+const char VlcFolder[] = "C:\\Program Files\\VideoLAN\\VLC";
+
+const char InstallText[] = "INSTALL TURNIX EXTENSION";
+const char ForceText[] = "FORCE-INSTALL EXTENSION (OVERWRITE)";
+
+struct Shown {
+    const char* firstLine;
+    const char* secondLine;
+};
+const Shown NotDetected = {"VLC was not detected on your system.", "Install VLC then try again."};
+const Shown Ready = {"VLC was detected on your system.", "Ready to install the extension."};
+const Shown Warning = {"Extension was already installed previously.", "Replace it ?"};
+const Shown Installed = {"Extension correctly installed. Please restart VLC.",
+                         "You can now rotate videos via View > Turnix..."};
+const Shown Failed = {"There was a problem installing the extension !", "You can try again or contact the author."};
+
+std::string WindowsPath(const char* unixPath) {
+    std::string path = std::string("Z:") + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void RemoveTree(const std::string& folder) {  // folder ends in "\"
+    for (const std::string& name : ListFolder(folder)) {
+        const std::string path = folder + name;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path + "\\");
+        else
+            DeleteFileA(path.c_str());
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void MakeFolders(const std::string& path) {  // path ends in "\"
+    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+}
+
+std::string TestFolder() {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string path = exe;
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (owner != search->processId || !IsWindowVisible(window) || std::string(caption) != "VLC Turnix") return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The program in its own process, with the one window it shows.
+class Installer {
+public:
+    Installer() {
+        std::string commandLine = "\"" + WindowsPath(TURNIX_EXE_UNIX_PATH) + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                  &process_) != FALSE;
+        for (int i = 0; started_ && i < 600 && !dialog_; ++i) {
+            WindowSearch search{process_.dwProcessId, nullptr};
+            EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+            dialog_ = search.found;
+            if (!dialog_ && WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0) break;
+        }
+    }
+    Installer(const Installer&) = delete;
+    Installer& operator=(const Installer&) = delete;
+    ~Installer() {
+        if (!started_) return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+
+    bool Showing() const { return dialog_ != nullptr; }
+
+    // WM_GETTEXT crosses processes for static and button texts.
+    std::string Text(int id) const {
+        char text[256] = {};
+        GetDlgItemTextA(dialog_, id, text, sizeof text);
+        return text;
+    }
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(dialog_, id)) != FALSE; }
+    bool HasIcon(int id) const { return Send(GetDlgItem(dialog_, id), STM_GETIMAGE, IMAGE_ICON, 0) != 0; }
+
+    // Returns once the program has handled the click, installation included.
+    void ClickInstall() const { Send(GetDlgItem(dialog_, 1004), BM_CLICK, 0, 0); }
+    void ClickLinkIcon() const {
+        Send(dialog_, WM_COMMAND, MAKEWPARAM(1005, STN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog_, 1005)));
+    }
+
+    // Closes through the close command; the exit code, or 12345 if the program does not end.
+    DWORD Close() const {
+        PostMessageA(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (WaitForSingleObject(process_.hProcess, 60000) != WAIT_OBJECT_0) return 12345;
+        DWORD exitCode = 12345;
+        GetExitCodeProcess(process_.hProcess, &exitCode);
+        return exitCode;
+    }
+
+private:
+    static LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result);
+        return static_cast<LRESULT>(result);
+    }
+
+    bool started_ = false;
+    PROCESS_INFORMATION process_{};
+    HWND dialog_ = nullptr;
+};
+
+#define EXPECT_SHOWS(installer, shown, caption, enabled)                      \
+    do {                                                                      \
+        EXPECT_EQ((shown).firstLine, (installer).Text(1002));                 \
+        EXPECT_EQ((shown).secondLine, (installer).Text(1003));                \
+        EXPECT_EQ(std::string(caption), (installer).Text(1004));              \
+        EXPECT_EQ(enabled, (installer).Enabled(1004)) << "button enabled";    \
+        EXPECT_TRUE((installer).HasIcon(1001)) << "status icon";              \
+        EXPECT_TRUE((installer).HasIcon(1005)) << "link icon";                \
+    } while (0)
+
+// The prefix values every case changes, put back after the whole run.
+class PrefixSandbox : public testing::Environment {
+public:
+    void TearDown() override {
+        vlc32_.reset();
+        vlc64_.reset();
+        saved_.clear();
+    }
+
+private:
+    std::unique_ptr<VlcKeySandbox> vlc32_ = std::make_unique<VlcKeySandbox>(KEY_WOW64_32KEY);
+    std::unique_ptr<VlcKeySandbox> vlc64_ = std::make_unique<VlcKeySandbox>(KEY_WOW64_64KEY);
+    std::vector<std::unique_ptr<SavedRegValue>> saved_ = [] {
+        std::vector<std::unique_ptr<SavedRegValue>> values;
+        values.push_back(std::make_unique<SavedRegValue>(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData"));
+        values.push_back(std::make_unique<SavedRegValue>(HKEY_CURRENT_USER, CachedShellFoldersKey, "Local AppData"));
+        values.push_back(std::make_unique<SavedRegValue>(HKEY_CLASSES_ROOT, HttpCommandKey, ""));
+        return values;
+    }();
+};
+const testing::Environment* const prefixSandbox = testing::AddGlobalTestEnvironment(new PrefixSandbox);
+
+class EndToEnd : public testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        base_ = std::string(temp) + "turnix-e2e\\" + testing::UnitTest::GetInstance()->current_test_info()->name() +
+                "\\";
+        RemoveTree(base_);
+        roaming_ = Lower(base_) + "roaming\\";
+        extensions_ = roaming_ + "vlc\\lua\\extensions\\";
+        MakeFolders(base_ + "Local\\");
+        MakeFolders(extensions_);
+        ASSERT_TRUE(SetRegText(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData", base_ + "Local", 0,
+                               REG_EXPAND_SZ));
+        SetVlc(KEY_WOW64_32KEY, VlcFolder);
+        SetVlc(KEY_WOW64_64KEY, "");
+        for (int i = 0; i < 2; ++i) {
+            script_[i] = ReadBytes(TestFolder() + "e2e-data\\" + SourceFiles[i]);
+            ASSERT_FALSE(script_[i].empty()) << SourceFiles[i] << " was not copied beside the test";
+        }
+    }
+    void TearDown() override { RemoveTree(base_); }
+
+    // "" removes the key in that view.
+    static void SetVlc(REGSAM view, const std::string& folder) {
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, VlcKeySandbox::Key, view, 0);
+        if (!folder.empty()) {
+            ASSERT_TRUE(SetRegText(HKEY_LOCAL_MACHINE, VlcKeySandbox::Key, "", folder, view));
+        }
+    }
+
+    std::string PathOf(int i) const { return extensions_ + FileNames[i]; }
+    void ExpectBothInstalled() const {
+        EXPECT_EQ(std::vector<std::string>({FileNames[0], FileNames[1]}), ListFolder(extensions_));
+        for (int i = 0; i < 2; ++i) EXPECT_TRUE(ReadBytes(PathOf(i)) == script_[i]) << FileNames[i] << " differs";
+    }
+
+    std::string base_, roaming_, extensions_;
+    std::string script_[2];
+};
+
+// ---- Opening ----
+
+TEST_F(EndToEnd, NotDetectedWithoutTheVlcKey) {
+    SetVlc(KEY_WOW64_32KEY, "");
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    EXPECT_SHOWS(installer, NotDetected, InstallText, false);
+    EXPECT_EQ(0u, installer.Close());
+    EXPECT_TRUE(ListFolder(extensions_).empty());
+}
+
+TEST_F(EndToEnd, NotDetectedWithAnEmptyDefaultValue) {
+    SetVlc(KEY_WOW64_32KEY, "");
+    ASSERT_TRUE(SetRegText(HKEY_LOCAL_MACHINE, VlcKeySandbox::Key, "", "", KEY_WOW64_32KEY));
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    EXPECT_SHOWS(installer, NotDetected, InstallText, false);
+    EXPECT_EQ(0u, installer.Close());
+}
+
+TEST_F(EndToEnd, ReadyWhenOnlyThe64BitViewHoldsVlc) {
+    SetVlc(KEY_WOW64_32KEY, "");
+    SetVlc(KEY_WOW64_64KEY, VlcFolder);
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    EXPECT_SHOWS(installer, Ready, InstallText, true);
+    EXPECT_EQ(0u, installer.Close());
+}
+
+// ---- Ready -> Installed ----
+
+TEST_F(EndToEnd, FirstInstallationWritesBothScriptsByteForByte) {
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    EXPECT_SHOWS(installer, Ready, InstallText, true);
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Installed, InstallText, false);
+    ExpectBothInstalled();
+    EXPECT_EQ(0u, installer.Close());
+}
+
+// ---- Ready -> Overwrite warning -> Installed ----
+
+TEST_F(EndToEnd, AnEarlierScriptIsReplacedOnlyAfterTheWarning) {
+    const std::string stale = "-- an older, longer script\r\n" + script_[1] + script_[1];
+    WriteBytes(PathOf(1), stale);
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    EXPECT_SHOWS(installer, Ready, InstallText, true);
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Warning, ForceText, true);
+    EXPECT_TRUE(ReadBytes(PathOf(1)) == stale) << "nothing is replaced before the second press";
+    EXPECT_FALSE(Exists(PathOf(0)));
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Installed, ForceText, false);
+    ExpectBothInstalled();
+    EXPECT_EQ(0u, installer.Close());
+}
+
+TEST_F(EndToEnd, AReadOnlyEarlierScriptThatIsAlreadyRightCountsAsInstalled) {
+    WriteBytes(PathOf(0), script_[0]);
+    SetFileAttributesA(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Warning, ForceText, true);
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Installed, ForceText, false);
+    ExpectBothInstalled();
+    EXPECT_EQ(0u, installer.Close());
+}
+
+// ---- Install failed ----
+
+TEST_F(EndToEnd, FailsWithoutTheExtensionsFolderAndCreatesNothing) {
+    RemoveTree(roaming_ + "vlc\\");
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    EXPECT_SHOWS(installer, Ready, InstallText, true);
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Failed, InstallText, true);
+    installer.ClickInstall();  // no warning came: the presence test runs again, and fails again
+    EXPECT_SHOWS(installer, Failed, InstallText, true);
+    EXPECT_TRUE(ListFolder(roaming_).empty()) << "no folder may be created";
+    EXPECT_EQ(0u, installer.Close());
+}
+
+// Where presence alone would claim success: the old script stays as it was.
+TEST_F(EndToEnd, FailsWhenAReadOnlyEarlierScriptDiffersAndStays) {
+    const std::string old = "-- Turnix 0.0.0\r\n";
+    WriteBytes(PathOf(0), old);
+    SetFileAttributesA(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Warning, ForceText, true);
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Failed, ForceText, true);
+    EXPECT_TRUE(ReadBytes(PathOf(0)) == old);
+    EXPECT_TRUE(ReadBytes(PathOf(1)) == script_[1]);
+    // The user clears the attribute and presses again: installed at once, no second warning.
+    SetFileAttributesA(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Installed, ForceText, false);
+    ExpectBothInstalled();
+    EXPECT_EQ(0u, installer.Close());
+}
+
+// ---- Any state: the link icon ----
+
+TEST_F(EndToEnd, TheLinkIconOpensTheAuthorsPageOnce) {
+    const std::string record = base_ + "opened.txt";
+    const std::string handler =
+        "\"" + WindowsPath(URL_RECORDER_UNIX_PATH) + "\" \"" + record + "\" \"%1\"";
+    ASSERT_TRUE(SetRegText(HKEY_CLASSES_ROOT, HttpCommandKey, "", handler));
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    installer.ClickLinkIcon();
+    for (int i = 0; i < 300 && ReadBytes(record).empty(); ++i) Sleep(100);
+    Sleep(2000);  // a second opening would have come by now
+    EXPECT_EQ(std::string(AuthorUrl) + "\n", ReadBytes(record));
+    EXPECT_SHOWS(installer, Ready, InstallText, true);
+    EXPECT_EQ(0u, installer.Close());
+}
+
+}  // namespace

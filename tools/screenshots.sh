@@ -1,0 +1,69 @@
+#!/bin/bash
+# Takes a picture of each of the dialog's five states from the real program under Wine and
+# Xvfb, cropped to the window, into docs/: not-detected, ready, overwrite, installed, failed.
+# Not part of the test suite; run it again when the dialog's look changes. Uses a prefix of
+# its own, so the test prefix stays untouched.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+bash "$REPO/tools/setup.sh"
+
+BUILD="$(pick_build_dir)"
+configure_and_build "$BUILD" turnix
+export TURNIX_WINEPREFIX="$BUILD/wine-shots/prefix"
+make_prefix "$TURNIX_WINEPREFIX"
+
+xvfb-run -a -s "-screen 0 1024x768x24 -ac" bash -c '
+    set -euo pipefail
+    source "$1/tools/common.sh"
+    exe="$2"; docs="$1/docs"
+    wine() { "$REPO/tools/wine-run.sh" "$@" </dev/null 2>/dev/null; }
+    as_wine_user wineserver -p
+    wine wineboot >/dev/null
+    # No window manager here: Wine then draws the caption and frame itself.
+    wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null
+
+    vlc_key="HKLM\\Software\\VideoLAN\\VLC"
+    roaming="$(as_wine_user winepath -u "$(wine cmd /c echo %APPDATA% | tr -d "\r")")"
+    extensions="$roaming/vlc/lua/extensions"
+
+    with_vlc()    { wine reg add "$vlc_key" /ve /d "C:\\Program Files\\VideoLAN\\VLC" /f /reg:32 >/dev/null; }
+    without_vlc() { wine reg delete "$vlc_key" /f /reg:32 >/dev/null || true; }
+    empty_extensions() { as_wine_user rm -rf "$roaming/vlc"; as_wine_user mkdir -p "$extensions"; }
+
+    # Starts the program, presses the install button "clicks" times, saves the window as docs/<name>.png, closes it.
+    shoot() {
+        local name="$1" clicks="$2" win="" pid
+        "$REPO/tools/wine-run.sh" "$exe" </dev/null >/dev/null 2>&1 & pid=$!
+        for _ in $(seq 1 120); do
+            win=$(xdotool search --onlyvisible --name "^VLC Turnix$" 2>/dev/null | head -n1) && [ -n "$win" ] && break
+            sleep 0.5
+        done
+        [ -n "$win" ] || { echo "the dialog did not appear" >&2; kill $pid; return 1; }
+        sleep 1
+        eval "$(xdotool getwindowgeometry --shell "$win")"
+        # The button is centred at (168, 68) of the 360 x 90 client area.
+        local border=$(( (WIDTH - 360) / 2 ))
+        local top=$(( HEIGHT - border - 90 ))
+        for _ in $(seq 1 "$clicks"); do
+            xdotool mousemove --window "$win" $(( border + 168 )) $(( top + 68 )) click 1
+            sleep 1.5
+        done
+        xdotool mousemove 0 0
+        sleep 0.5
+        import -window "$win" "$docs/$name.png"
+        # The close box sits at the right end of the caption that Wine draws.
+        xdotool mousemove --window "$win" $(( WIDTH - border - 10 )) $(( top / 2 )) click 1
+        for _ in $(seq 1 20); do kill -0 $pid 2>/dev/null || break; sleep 0.5; done
+        kill $pid 2>/dev/null || true
+        wait $pid 2>/dev/null || true
+        echo "$docs/$name.png"
+    }
+
+    without_vlc; empty_extensions;            shoot not-detected 0
+    with_vlc;    empty_extensions;            shoot ready 0
+    as_wine_user touch "$extensions/Turnix+90°.lua"; shoot overwrite 1
+    empty_extensions;                         shoot installed 1
+    as_wine_user rm -rf "$roaming/vlc";       shoot failed 1
+
+    without_vlc; as_wine_user rm -rf "$roaming/vlc"
+    as_wine_user wineserver -k >/dev/null 2>&1 || true' _ "$REPO" "$BUILD/VLC Turnix extension.exe"
