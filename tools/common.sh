@@ -28,12 +28,19 @@ configure_and_build() {   # build dir, then targets (none: all)
 # Creates the prefix once, owned by whoever runs the Wine programs.
 make_prefix() {   # prefix folder
     local prefix="$1"
-    [ -f "$prefix/system.reg" ] && return 0
-    mkdir -p "$prefix"
-    [ "$(id -u)" = 0 ] && chown nobody:nogroup "$prefix" "$(dirname "$prefix")"
-    TURNIX_WINEPREFIX="$prefix" "$REPO/tools/wine-run.sh" wineboot -i >/dev/null 2>&1 || true
-    TURNIX_WINEPREFIX="$prefix" as_wine_user wineserver -w
-    [ -f "$prefix/system.reg" ] || { echo "could not create the Wine prefix $prefix" >&2; return 1; }
+    if [ ! -f "$prefix/system.reg" ]; then
+        mkdir -p "$prefix"
+        [ "$(id -u)" = 0 ] && chown nobody:nogroup "$prefix" "$(dirname "$prefix")"
+        TURNIX_WINEPREFIX="$prefix" "$REPO/tools/wine-run.sh" wineboot -i >/dev/null 2>&1 || true
+        TURNIX_WINEPREFIX="$prefix" as_wine_user wineserver -w
+        [ -f "$prefix/system.reg" ] || { echo "could not create the Wine prefix $prefix" >&2; return 1; }
+    fi
+    # Wine does not find its own font folder here, so dialogs would fall back to a wider
+    # font than "MS Sans Serif" and clip their texts; the prefix's Fonts folder is always searched.
+    local fonts="$prefix/drive_c/windows/Fonts"
+    if [ -d /usr/share/wine/fonts ] && [ ! -f "$fonts/sserife.fon" ]; then
+        TURNIX_WINEPREFIX="$prefix" as_wine_user cp -n /usr/share/wine/fonts/* "$fonts/"
+    fi
 }
 
 as_wine_user() {
