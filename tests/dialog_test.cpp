@@ -13,6 +13,7 @@
 #include "DialogLayer.h"
 #include "DialogRules.h"
 #include "ThreadState.h"
+#include "support/IconChecks.h"
 
 namespace {
 
@@ -68,14 +69,6 @@ int CommandsFrom(int id, int code) {
     for (const Seen& s : state.seen)
         if (s.message == WM_COMMAND && LOWORD(s.wParam) == id && HIWORD(s.wParam) == code) ++count;
     return count;
-}
-
-bool IconAlive(HICON icon) {
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info)) return false;
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return true;
 }
 
 SIZE IconSize(HICON icon) {

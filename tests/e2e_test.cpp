@@ -9,13 +9,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "flow_sandbox.h"
+#include "support/ProgramWindow.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -52,70 +52,7 @@ std::string Lower(std::string text) {
     return text;
 }
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::vector<std::string> ListFolder(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-void RemoveTree(const std::string& folder) {  // folder ends in "\"
-    for (const std::string& name : ListFolder(folder)) {
-        const std::string path = folder + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(path + "\\");
-        else
-            DeleteFileA(path.c_str());
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-void MakeFolders(const std::string& path) {  // path ends in "\"
-    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-}
-
-std::string TestFolder() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string path = exe;
-    return path.substr(0, path.find_last_of('\\') + 1);
-}
-
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char caption[64] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    if (owner != search->processId || !IsWindowVisible(window) || std::string(caption) != "VLC Turnix") return TRUE;
-    search->found = window;
-    return FALSE;
-}
 
 // The program in its own process, with the one window it shows.
 class Installer {
@@ -126,12 +63,7 @@ public:
         startup.cb = sizeof startup;
         started_ = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                   &process_) != FALSE;
-        for (int i = 0; started_ && i < 600 && !dialog_; ++i) {
-            WindowSearch search{process_.dwProcessId, nullptr};
-            EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-            dialog_ = search.found;
-            if (!dialog_ && WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0) break;
-        }
+        if (started_) dialog_ = WaitForProgramWindow(process_.dwProcessId, process_.hProcess);
     }
     Installer(const Installer&) = delete;
     Installer& operator=(const Installer&) = delete;

@@ -8,13 +8,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "ExtensionFolder.h"
 #include "ScriptInstall.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -27,60 +26,6 @@ std::string Lower(std::string text)
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
-}
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::vector<std::string> ListFolder(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-void RemoveTree(const std::string& folder)
-{
-    for (const std::string& name : ListFolder(folder)) {
-        const std::string path = folder + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(path + "\\");
-        else
-            DeleteFileA(path.c_str());
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-void MakeFolders(const std::string& path)  // path ends in "\"
-{
-    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-}
-
-std::string ExeFolder()
-{
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string path = exe;
-    return path.substr(0, path.find_last_of('\\') + 1);
 }
 
 void SetLocalAppData(const std::string& folder)
@@ -139,7 +84,7 @@ protected:
         RemoveTree(caseFolder_);
         UseBase(caseFolder_);
         for (int i = 0; i < 2; ++i) {
-            script_[i] = ReadBytes(ExeFolder() + "install-data\\" + SourceFiles[i]);
+            script_[i] = ReadBytes(TestFolder() + "install-data\\" + SourceFiles[i]);
             ASSERT_FALSE(script_[i].empty()) << SourceFiles[i] << " was not copied to the build folder";
         }
     }

@@ -9,6 +9,7 @@
 #include "DialogLayer.h"
 #include "MainDialog.h"
 #include "StatusIcon.h"
+#include "support/IconChecks.h"
 
 namespace {
 
@@ -52,14 +53,6 @@ int IconWidth(HICON icon) {
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     return bitmap.bmWidth;
-}
-
-bool IconAlive(HICON icon) {
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info)) return false;
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return true;
 }
 
 TEST(MainDialog, OpensAsTheInstallerDescribesIt) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "support/ProgramWindow.h"
+
 namespace {
 
 std::string ProgramPath() {
@@ -12,34 +14,6 @@ std::string ProgramPath() {
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
-}
-
-struct Search {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char caption[64] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    if (owner == search->processId && IsWindowVisible(window) && std::string(caption) == "VLC Turnix") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForDialog(DWORD processId, HANDLE process) {
-    for (int i = 0; i < 600; ++i) {
-        Search search{processId, nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
-        if (WaitForSingleObject(process, 100) == WAIT_OBJECT_0) return nullptr;
-    }
-    return nullptr;
 }
 
 void RunProgram(const std::string& arguments) {
@@ -50,7 +24,7 @@ void RunProgram(const std::string& arguments) {
     ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process))
         << "cannot start " << ProgramPath() << ", error " << GetLastError();
-    HWND dialog = WaitForDialog(process.dwProcessId, process.hProcess);
+    HWND dialog = WaitForProgramWindow(process.dwProcessId, process.hProcess);
     EXPECT_NE(nullptr, dialog) << "no visible \"VLC Turnix\" window";
     if (dialog) {
         RECT client{}, window{}, work{};
