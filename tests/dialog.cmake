@@ -9,7 +9,3 @@ turnix_wine_test(maindialog_test SOURCES maindialog_test.cpp $<TARGET_OBJECTS:tu
 turnix_wine_test(process_test SOURCES process_test.cpp LIBS user32)
 add_dependencies(process_test turnix)
 target_compile_definitions(process_test PRIVATE "TURNIX_EXE_UNIX_PATH=\"$<TARGET_FILE:turnix>\"")
-
-foreach(t dialog_test startup_test maindialog_test process_test)
-    turnix_warnings(${t})
-endforeach()

@@ -41,12 +41,6 @@ const Shown Installed = {"Extension correctly installed. Please restart VLC.",
                          "You can now rotate videos via View > Turnix..."};
 const Shown Failed = {"There was a problem installing the extension !", "You can try again or contact the author."};
 
-std::string WindowsPath(const char* unixPath) {
-    std::string path = std::string("Z:") + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -58,7 +52,7 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 class Installer {
 public:
     Installer() {
-        std::string commandLine = "\"" + WindowsPath(TURNIX_EXE_UNIX_PATH) + "\"";
+        std::string commandLine = "\"" + FromUnixPath(TURNIX_EXE_UNIX_PATH) + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         started_ = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -161,7 +155,7 @@ protected:
         SetVlc(KEY_WOW64_32KEY, VlcFolder);
         SetVlc(KEY_WOW64_64KEY, "");
         for (int i = 0; i < 2; ++i) {
-            script_[i] = ReadBytes(TestFolder() + "e2e-data\\" + SourceFiles[i]);
+            script_[i] = ReadBytes(TestFolder() + "script-copies\\" + SourceFiles[i]);
             ASSERT_FALSE(script_[i].empty()) << SourceFiles[i] << " was not copied beside the test";
         }
     }
@@ -298,7 +292,7 @@ TEST_F(EndToEnd, FailsWhenAReadOnlyEarlierScriptDiffersAndStays) {
 TEST_F(EndToEnd, TheLinkIconOpensTheAuthorsPageOnce) {
     const std::string record = base_ + "opened.txt";
     const std::string handler =
-        "\"" + WindowsPath(URL_RECORDER_UNIX_PATH) + "\" \"" + record + "\" \"%1\"";
+        "\"" + FromUnixPath(URL_RECORDER_UNIX_PATH) + "\" \"" + record + "\" \"%1\"";
     ASSERT_TRUE(SetRegText(HKEY_CLASSES_ROOT, HttpCommandKey, "", handler));
     Installer installer;
     ASSERT_TRUE(installer.Showing());

@@ -1,17 +1,11 @@
 # The installer flow through its seam (fakes; the real registry of the prefix in one group).
 turnix_wine_test(flow_test SOURCES flow_test.cpp LIBS turnix_app advapi32)
-turnix_warnings(flow_test)
 
-# The built program end to end, black box from a separate process. The scripts' files are
-# copied beside the test to compare the installed files with; a small helper stands in for
-# the browser that the link icon opens.
+# The built program end to end, black box from a separate process; a small helper stands in
+# for the browser that the link icon opens.
 add_executable(e2e_url_recorder WIN32 e2e_url_recorder.cpp)
 turnix_warnings(e2e_url_recorder)
 turnix_wine_test(e2e_test SOURCES e2e_test.cpp LIBS user32 advapi32)
-turnix_warnings(e2e_test)
 add_dependencies(e2e_test turnix e2e_url_recorder)
 target_compile_definitions(e2e_test PRIVATE "TURNIX_EXE_UNIX_PATH=\"$<TARGET_FILE:turnix>\""
     "URL_RECORDER_UNIX_PATH=\"$<TARGET_FILE:e2e_url_recorder>\"")
-foreach(script turnix-cw.lua turnix-ccw.lua)
-    configure_file(${CMAKE_SOURCE_DIR}/scripts/${script} ${CMAKE_CURRENT_BINARY_DIR}/e2e-data/${script} COPYONLY)
-endforeach()

@@ -84,7 +84,7 @@ protected:
         RemoveTree(caseFolder_);
         UseBase(caseFolder_);
         for (int i = 0; i < 2; ++i) {
-            script_[i] = ReadBytes(TestFolder() + "install-data\\" + SourceFiles[i]);
+            script_[i] = ReadBytes(TestFolder() + "script-copies\\" + SourceFiles[i]);
             ASSERT_FALSE(script_[i].empty()) << SourceFiles[i] << " was not copied to the build folder";
         }
     }

@@ -6,24 +6,18 @@
 #include <string>
 
 #include "support/ProgramWindow.h"
+#include "support/TestFiles.h"
 
 namespace {
 
-std::string ProgramPath() {
-    std::string path = std::string("Z:") + TURNIX_EXE_UNIX_PATH;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 void RunProgram(const std::string& arguments) {
-    std::string commandLine = "\"" + ProgramPath() + "\"" + arguments;
+    std::string commandLine = "\"" + FromUnixPath(TURNIX_EXE_UNIX_PATH) + "\"" + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process))
-        << "cannot start " << ProgramPath() << ", error " << GetLastError();
+        << "cannot start " << FromUnixPath(TURNIX_EXE_UNIX_PATH) << ", error " << GetLastError();
     HWND dialog = WaitForProgramWindow(process.dwProcessId, process.hProcess);
     EXPECT_NE(nullptr, dialog) << "no visible \"VLC Turnix\" window";
     if (dialog) {

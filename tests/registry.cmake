@@ -1,6 +1,5 @@
 # ReadRegValue and the exported DELREGKEY.
 turnix_wine_test(registry_test SOURCES registry_test.cpp LIBS turnix_registry)
-turnix_warnings(registry_test)
 
 # DELREGKEY is linked in (Wine cannot run code of an .exe loaded with LoadLibraryA) and
 # exported through the program's own .def (which turnix_delregkey brings along), so the
@@ -8,7 +7,6 @@ turnix_warnings(registry_test)
 turnix_wine_test(delregkey_test
     SOURCES delregkey_test.cpp
     LIBS turnix_delregkey advapi32 oleaut32)
-turnix_warnings(delregkey_test)
 
 # The export table of the built program, read from the file (runs natively, not under Wine).
 if(TARGET turnix)

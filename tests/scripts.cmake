@@ -15,22 +15,7 @@ add_test(NAME scripts_layout
 
 # The resources "RCW" and "RCCW" of the built program against the files, under Wine.
 if(TARGET turnix)
-    set(copies scripts_resource)
-    foreach(script turnix-cw.lua turnix-ccw.lua)
-        configure_file(${CMAKE_SOURCE_DIR}/scripts/${script} ${CMAKE_CURRENT_BINARY_DIR}/${copies}/${script} COPYONLY)
-    endforeach()
-    get_target_property(program_folder turnix RUNTIME_OUTPUT_DIRECTORY)
-    if(NOT program_folder)
-        set(program_folder ${CMAKE_BINARY_DIR})
-    endif()
-    file(RELATIVE_PATH program_from_test ${CMAKE_CURRENT_BINARY_DIR} ${program_folder})
-    if(program_from_test)
-        string(APPEND program_from_test "/")
-    endif()
     turnix_wine_test(scripts_resource_test SOURCES scripts_test.cpp)
-    target_compile_definitions(scripts_resource_test PRIVATE
-        TURNIX_SCRIPT_COPIES="${copies}"
-        TURNIX_PROGRAM="${program_from_test}$<TARGET_FILE_NAME:turnix>")
-    turnix_warnings(scripts_resource_test)
+    target_compile_definitions(scripts_resource_test PRIVATE "TURNIX_EXE_UNIX_PATH=\"$<TARGET_FILE:turnix>\"")
     add_dependencies(scripts_resource_test turnix)
 endif()

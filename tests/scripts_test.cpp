@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "support/TestFiles.h"
+
 namespace {
 
 struct Script {
@@ -16,37 +18,15 @@ struct Script {
 constexpr Script Scripts[] = {{"RCW", "turnix-cw.lua"}, {"RCCW", "turnix-ccw.lua"}};
 constexpr WORD EnglishUnitedStates = 1033;
 
-std::string TestFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string own(path, length);
-    return own.substr(0, own.find_last_of("\\/") + 1);
-}
-
-std::string WindowsPath(std::string path) {
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
-
 // The copies that the build put beside this test (the source tree may be out of reach).
 std::string ReadScriptFile(const char* name) {
-    const std::string path = TestFolder() + TURNIX_SCRIPT_COPIES + "\\" + name;
-    std::string bytes;
-    if (FILE* f = std::fopen(WindowsPath(path).c_str(), "rb")) {
-        char buffer[4096];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, got);
-        std::fclose(f);
-    }
-    return bytes;
+    return ReadBytes(TestFolder() + "script-copies\\" + name);
 }
 
 class ProgramFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = WindowsPath(TestFolder() + TURNIX_PROGRAM);
+        path_ = FromUnixPath(TURNIX_EXE_UNIX_PATH);
         module_ = LoadLibraryExA(path_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module_, nullptr) << path_ << ": error " << GetLastError();
     }

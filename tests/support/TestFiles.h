@@ -50,6 +50,13 @@ inline void MakeFolders(const std::string& path) {  // "C:\..." ending in "\"
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
 }
 
+// A path of the build as Wine sees it: the Unix root is drive Z:.
+inline std::string FromUnixPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 // The build folder, where CMake copies the fixtures; ends in "\".
 inline std::string TestFolder() {
     char exe[MAX_PATH] = {};
