@@ -16,6 +16,9 @@ export TURNIX_WINEPREFIX="$BUILD/wine-run/prefix"
 make_prefix "$TURNIX_WINEPREFIX"
 # No window manager on a virtual screen: let Wine draw the caption and frame itself.
 "$REPO/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# Let that Wine session end: its desktop process, started without a display, would
+# otherwise be shared by the program, which then cannot open its window.
+as_wine_user wineserver -w
 
 if [ -n "${DISPLAY:-}" ]; then
     set +e
