@@ -40,4 +40,7 @@ xvfb-run -a -s "-screen 0 1024x768x24 -ac" bash -c '
     import -window root "$shot" && echo "screenshot: $shot"
     # The dialog ends only through its close command (the close box, Alt+F4).
     xdotool windowactivate --sync "$win" key alt+F4 2>/dev/null || xdotool key --window "$win" alt+F4
-    wait $pid; echo "exit code: $?"' _ "$EXE" "$SHOT" "$REPO"
+    wait $pid; code=$?
+    # End the session here, so that no Wine process outlives the virtual screen.
+    source "$3/tools/common.sh"; as_wine_user wineserver -k 2>/dev/null || true
+    echo "exit code: $code"' _ "$EXE" "$SHOT" "$REPO"
