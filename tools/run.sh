@@ -2,15 +2,20 @@
 # Builds "VLC Turnix extension.exe" and starts it under Wine.
 # With a display (DISPLAY set) the dialog opens there and this command returns when
 # you close it. Without one, it opens on a virtual screen: a screenshot is saved,
-# the dialog is closed through its close command, and the exit code is printed.
+# the dialog is closed through its close command, and the exit code is printed; anything
+# but a shown dialog that ends with exit code 0 makes this script fail.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bash "$REPO/tools/setup.sh"
 
 BUILD="$(pick_build_dir)"
-configure_and_build "$BUILD" turnix
+# The build's own output only matters when it fails.
+if ! configure_and_build "$BUILD" turnix >"$BUILD/build.log" 2>&1; then
+    cat "$BUILD/build.log" >&2
+    exit 1
+fi
+tail -n 1 "$BUILD/build.log"
 EXE="$BUILD/VLC Turnix extension.exe"
-ls -l "$EXE"
 
 export TURNIX_WINEPREFIX="$BUILD/wine-run/prefix"
 make_prefix "$TURNIX_WINEPREFIX"
@@ -28,19 +33,28 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 SHOT="$BUILD/dialog.png"
+# xdotool and import report on stderr about windows that come and go (the dialog closes while
+# they look at it); those reports go to a log, and only the outcome is printed.
+LOG="$BUILD/run.log"
+: >"$LOG"
 xvfb-run -a -s "-screen 0 1024x768x24 -ac" bash -c '
-    exe="$1"; shot="$2"
-    "$3/tools/wine-run.sh" "$exe" & pid=$!
+    exe="$1"; shot="$2"; log="$4"
+    "$3/tools/wine-run.sh" "$exe" 2>>"$log" & pid=$!
     for _ in $(seq 1 360); do
-        win=$(xdotool search --name "^VLC Turnix$" 2>/dev/null | head -n1) && [ -n "$win" ] && break
+        win=$(xdotool search --name "^VLC Turnix$" 2>>"$log" | head -n1) && [ -n "$win" ] && break
         sleep 0.5
     done
-    if [ -z "${win:-}" ]; then echo "the dialog did not appear" >&2; kill $pid; exit 1; fi
+    if [ -z "${win:-}" ]; then echo "the dialog did not appear (details: $log)" >&2; kill $pid; exit 1; fi
     sleep 1
-    import -window root "$shot" && echo "screenshot: $shot"
-    # The dialog ends only through its close command (the close box, Alt+F4).
-    xdotool windowactivate --sync "$win" key alt+F4 2>/dev/null || xdotool key --window "$win" alt+F4
+    import -window root "$shot" 2>>"$log" && echo "screenshot: $shot"
+    # The dialog ends only through its close command (Alt+F4); ask again if it is still there.
+    for _ in 1 2 3; do
+        xdotool windowfocus --sync "$win" key alt+F4 >>"$log" 2>&1
+        for _ in $(seq 1 20); do kill -0 $pid 2>/dev/null || break 2; sleep 0.5; done
+    done
+    if kill -0 $pid 2>/dev/null; then echo "the dialog did not close (details: $log)" >&2; kill $pid; fi
     wait $pid; code=$?
     # End the session here, so that no Wine process outlives the virtual screen.
     source "$3/tools/common.sh"; as_wine_user wineserver -k 2>/dev/null || true
-    echo "exit code: $code"' _ "$EXE" "$SHOT" "$REPO"
+    echo "exit code: $code"
+    exit $code' _ "$EXE" "$SHOT" "$REPO" "$LOG"
