@@ -1,6 +1,7 @@
-// Measures the installer against the baseline dialog program, both started here as a user
-// would start them, and prints one Markdown table: figure, value, baseline, ratio.
-// Usage: turnix_bench <installer exe> <baseline exe> [runs, default 15]
+// Measures the installer against the baseline dialog programs, all started here as a user
+// would start them, and prints two Markdown tables: figure, value, baseline, ratio; and the
+// start-up times of the installer and both floors with their spread.
+// Usage: turnix_bench <installer exe> <baseline exe> <baseline with loads exe> [runs, default 15]
 #include <windows.h>
 
 #include <algorithm>
@@ -34,6 +35,17 @@ double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Minimum, median and maximum: one run's noise shows in the spread, not in the figure kept.
+struct Spread {
+    double min = -1, median = -1, max = -1;
+};
+
+Spread SpreadOf(const std::vector<double>& values) {
+    if (values.empty()) return {};
+    const auto range = std::minmax_element(values.begin(), values.end());
+    return {*range.first, Median(values), *range.second};
 }
 
 bool StatusTextsSet(HWND dialog) {
@@ -156,7 +168,7 @@ struct Results {
     ImageSizes installer, baseline;
     bool sizesMeasured = false;
     bool statusShown = false;
-    std::vector<double> installerStart, baselineStart;
+    std::vector<double> installerStart, baselineStart, loadsStart;
     std::vector<double> installerStartPeak, baselinePeak;
     double installerIdle = -1, baselineIdle = -1;
     std::vector<double> install, installPeak;
@@ -165,26 +177,36 @@ struct Results {
 
 bool VisibleOnly(HWND) { return true; }
 
-void MeasureStartUp(const std::string& installer, const std::string& baseline, int runs,
-                    Results& results) {
+void MeasureStartUp(const std::string& installer, const std::string& baseline,
+                    const std::string& loads, int runs, Results& results) {
     // The first start of each program fills the caches and is not counted. It also shows
     // whether the installer sets its status texts at all.
     TimeStart(baseline, VisibleOnly);
+    TimeStart(loads, VisibleOnly);
     results.statusShown = TimeStart(installer, StatusTextsSet).seconds >= 0;
     bool (*installerReady)(HWND) = results.statusShown ? StatusTextsSet : VisibleOnly;
     for (int run = 0; run < runs; ++run) {
-        for (int turn = 0; turn < 2; ++turn) {
-            // Alternate which program goes first, so neither always follows the other.
-            if ((run + turn) % 2 == 0) {
+        for (int turn = 0; turn < 3; ++turn) {
+            // Rotate which program goes first, so none always follows the same one.
+            switch ((run + turn) % 3) {
+            case 0: {
                 const Sample sample = TimeStart(installer, installerReady);
                 if (sample.seconds < 0) continue;
                 results.installerStart.push_back(sample.seconds);
                 results.installerStartPeak.push_back(sample.peakBytes);
-            } else {
+                break;
+            }
+            case 1: {
                 const Sample sample = TimeStart(baseline, VisibleOnly);
                 if (sample.seconds < 0) continue;
                 results.baselineStart.push_back(sample.seconds);
                 results.baselinePeak.push_back(sample.peakBytes);
+                break;
+            }
+            default: {
+                const Sample sample = TimeStart(loads, VisibleOnly);
+                if (sample.seconds >= 0) results.loadsStart.push_back(sample.seconds);
+            }
             }
         }
     }
@@ -205,7 +227,7 @@ void MeasureInstall(const std::string& installer, const Sandbox& sandbox, int ru
     }
 }
 
-void PrintTable(const Results& r, int runs) {
+void PrintTable(const Results& r) {
     const double kib = 1024, mib = 1024 * 1024;
     std::printf("| Figure | Value | Baseline | Ratio |\n|---|---:|---:|---:|\n");
     if (r.sizesMeasured) {
@@ -216,11 +238,6 @@ void PrintTable(const Results& r, int runs) {
     } else {
         PrintRow("File size (KiB)", -1, -1, 1);
     }
-    const std::string counted = std::to_string(r.installerStart.size()) + " of " + std::to_string(runs);
-    PrintRow(std::string(r.statusShown ? "Start-up to status texts shown"
-                                       : "Start-up to visible (status texts never set)") +
-                 ", median of " + counted + " runs (ms)",
-             Median(r.installerStart) * 1000, Median(r.baselineStart) * 1000, 0);
     PrintRow("Idle processor time over 10 s (ms)", r.installerIdle * 1000, r.baselineIdle * 1000, 1);
     if (r.installProblem.empty()) {
         PrintRow("Install time, press to Installed, median of " + std::to_string(r.install.size()) +
@@ -235,16 +252,43 @@ void PrintTable(const Results& r, int runs) {
     }
 }
 
+void PrintSpreadRow(const std::string& what, const std::vector<double>& seconds, int runs) {
+    const Spread spread = SpreadOf(seconds);
+    std::printf("| %s, %zu of %d runs | %s | %s | %s |\n", what.c_str(), seconds.size(), runs,
+                Number(spread.min * 1000, 0).c_str(), Number(spread.median * 1000, 0).c_str(),
+                Number(spread.max * 1000, 0).c_str());
+}
+
+void PrintRatioRow(const std::string& what, const std::vector<double>& seconds,
+                   const std::vector<double>& floor) {
+    const Spread value = SpreadOf(seconds), base = SpreadOf(floor);
+    std::printf("| %s | %s | %s | %s |\n", what.c_str(), Ratio(value.min, base.min).c_str(),
+                Ratio(value.median, base.median).c_str(), Ratio(value.max, base.max).c_str());
+}
+
+void PrintStartUpTable(const Results& r, int runs) {
+    std::printf("\n| Start-up (ms), runs interleaved | Min | Median | Max |\n|---|---:|---:|---:|\n");
+    PrintSpreadRow(r.statusShown ? "Installer, to status texts shown"
+                                 : "Installer, to visible (status texts never set)",
+                   r.installerStart, runs);
+    PrintSpreadRow("Floor 1: plain dialog", r.baselineStart, runs);
+    PrintSpreadRow("Floor 2: dialog with COM, common controls and a shell32 icon", r.loadsStart, runs);
+    PrintRatioRow("Installer / floor 1", r.installerStart, r.baselineStart);
+    PrintRatioRow("**Installer / floor 2**", r.installerStart, r.loadsStart);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <installer exe> <baseline exe> [runs]\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s <installer exe> <baseline exe> <baseline with loads exe> [runs]\n",
+                     argv[0]);
         return 2;
     }
     const std::string installer = argv[1];
     const std::string baseline = argv[2];
-    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 15;
+    const std::string loads = argv[3];
+    const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 15;
 
     Results results;
     results.sizesMeasured = MeasureImage(installer, results.installer) &&
@@ -255,8 +299,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench: the VLC key and the scratch extensions folder could not be set up\n");
         return 1;
     }
-    std::fprintf(stderr, "start-up: %d runs of each program\n", runs);
-    MeasureStartUp(installer, baseline, runs, results);
+    std::fprintf(stderr, "start-up: %d runs of each of three programs\n", runs);
+    MeasureStartUp(installer, baseline, loads, runs, results);
     std::fprintf(stderr, "idle: 2 x %u s\n", static_cast<unsigned>(kIdleMilliseconds / 1000));
     results.installerIdle =
         IdleProcessorSeconds(installer, results.statusShown ? StatusTextsSet : VisibleOnly);
@@ -268,11 +312,13 @@ int main(int argc, char** argv) {
         results.installProblem = "the installer never sets its status texts";
     sandbox.Restore();
 
-    PrintTable(results, runs);
+    PrintTable(results);
+    PrintStartUpTable(results, runs);
     std::fflush(stdout);
     const bool complete = results.sizesMeasured && results.installProblem.empty() &&
                           results.installerIdle >= 0 && results.baselineIdle >= 0 &&
                           results.installerStart.size() == static_cast<size_t>(runs) &&
-                          results.baselineStart.size() == static_cast<size_t>(runs);
+                          results.baselineStart.size() == static_cast<size_t>(runs) &&
+                          results.loadsStart.size() == static_cast<size_t>(runs);
     return complete ? 0 : 1;
 }
