@@ -141,6 +141,7 @@ TEST_F(InstallTest, LinuxSideNamesCarryTheDegreeSign)
     InstallScripts();
     const char* const linuxNames[2] = {"/Turnix+90\xC2\xB0.lua", "/Turnix-90\xC2\xB0.lua"};
     for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(GetFileAttributesW(PathOf(i).c_str()), INVALID_FILE_ATTRIBUTES) << "not installed";
         char* name = unixName(PathOf(i).c_str());
         ASSERT_NE(name, nullptr);
         const std::string unixPath = name;
