@@ -3,48 +3,50 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstring>
+#include <cwchar>
 
-std::string LocalAppDataFolderFrom(const std::string& shellAnswer)
+std::wstring LocalAppDataFolderFrom(const std::wstring& shellAnswer)
 {
-    const size_t first = shellAnswer.find_first_not_of(' ');
-    std::string folder;
-    if (first != std::string::npos)
-        folder = shellAnswer.substr(first, shellAnswer.find_last_not_of(' ') - first + 1);
-    folder += '\\';
+    const size_t first = shellAnswer.find_first_not_of(L' ');
+    std::wstring folder;
+    if (first != std::wstring::npos)
+        folder = shellAnswer.substr(first, shellAnswer.find_last_not_of(L' ') - first + 1);
+    folder += L'\\';
     return folder;
 }
 
-std::string GetLocalAppDataFolder()
+std::wstring GetLocalAppDataFolder()
 {
-    char buffer[MAX_PATH] = {};
-    // A failed query is not reported: whatever the shell left in the zeroed buffer is used.
-    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer);
-    return LocalAppDataFolderFrom(std::string(buffer, strnlen(buffer, sizeof buffer)));
+    wchar_t buffer[MAX_PATH] = {};
+    // A failed query is not reported, and leaves the folder "\" alone. Unlike the ANSI form, the wide
+    // one may fill the buffer even then (with a folder that does not exist), so that text is dropped.
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+        buffer[0] = L'\0';
+    return LocalAppDataFolderFrom(std::wstring(buffer, wcsnlen(buffer, MAX_PATH)));
 }
 
-std::string ExtensionFolderFrom(const std::string& localAppDataFolder)
+std::wstring ExtensionFolderFrom(const std::wstring& localAppDataFolder)
 {
-    std::string lowered = localAppDataFolder;
+    std::wstring lowered = localAppDataFolder;
     if (!lowered.empty())
-        CharLowerBuffA(&lowered[0], static_cast<DWORD>(lowered.size()));
+        CharLowerBuffW(&lowered[0], static_cast<DWORD>(lowered.size()));
 
-    static const char kLocal[] = "\\local\\";
-    static const char kRoaming[] = "\\roaming\\";
-    const size_t localLength = sizeof kLocal - 1;
-    std::string result;
+    static const wchar_t Local[] = L"\\local\\";
+    static const wchar_t Roaming[] = L"\\roaming\\";
+    const size_t localLength = sizeof Local / sizeof Local[0] - 1;
+    std::wstring result;
     size_t scanned = 0;
-    for (size_t found = lowered.find(kLocal); found != std::string::npos;
-         found = lowered.find(kLocal, scanned)) {
+    for (size_t found = lowered.find(Local); found != std::wstring::npos;
+         found = lowered.find(Local, scanned)) {
         result.append(lowered, scanned, found - scanned);
-        result += kRoaming;
+        result += Roaming;
         scanned = found + localLength;
     }
-    result.append(lowered, scanned, std::string::npos);
+    result.append(lowered, scanned, std::wstring::npos);
     return result;
 }
 
-std::string GetExtensionFolder()
+std::wstring GetExtensionFolder()
 {
     return ExtensionFolderFrom(GetLocalAppDataFolder());
 }

@@ -10,26 +10,26 @@ namespace {
 constexpr DWORD KeepAttributes = 0x1E;
 
 // Everything up to and including the last backslash or colon; "" when there is none.
-std::string FolderPart(const std::string& path)
+std::wstring FolderPart(const std::wstring& path)
 {
-    const std::size_t end = path.find_last_of("\\:");
-    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+    const std::size_t end = path.find_last_of(L"\\:");
+    return end == std::wstring::npos ? std::wstring() : path.substr(0, end + 1);
 }
 
-HANDLE OpenForWriting(const std::string& path, DWORD access)
+HANDLE OpenForWriting(const std::wstring& path, DWORD access)
 {
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    return CreateFileA(path.c_str(), access, 0, &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.c_str(), access, 0, &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool DeleteFoundEntries(const std::string& path, HANDLE search, WIN32_FIND_DATAA& found)
+bool DeleteFoundEntries(const std::wstring& path, HANDLE search, WIN32_FIND_DATAW& found)
 {
-    const std::string folder = FolderPart(path);
+    const std::wstring folder = FolderPart(path);
     for (;;) {
         if ((found.dwFileAttributes & KeepAttributes) == 0 &&
-            !DeleteFileA((folder + found.cFileName).c_str()))
+            !DeleteFileW((folder + found.cFileName).c_str()))
             return false;
-        if (!FindNextFileA(search, &found))
+        if (!FindNextFileW(search, &found))
             return GetLastError() == ERROR_NO_MORE_FILES;
     }
 }
@@ -48,28 +48,28 @@ bool ReadExactly(HANDLE file, char* buffer, DWORD size)
 
 }  // namespace
 
-bool IsFilePresent(const std::string& path) noexcept
+bool IsFilePresent(const std::wstring& path) noexcept
 {
     if (path.size() > MaxFilePathLength)
         return false;
     const DWORD lastError = GetLastError();
     QuietErrorMode quiet;
-    const bool present = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool present = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     SetLastError(lastError);
     return present;
 }
 
-bool RemoveFile(const std::string& path) noexcept
+bool RemoveFile(const std::wstring& path) noexcept
 {
     if (path.size() > MaxRemovePathLength)
         return false;
     QuietErrorMode quiet;
-    WIN32_FIND_DATAA found;
-    UniqueFind search(FindFirstFileA(path.c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFind search(FindFirstFileW(path.c_str(), &found));
     return search.IsOpen() && DeleteFoundEntries(path, search.Get(), found);
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& content) noexcept
+bool WriteWholeFile(const std::wstring& path, const std::string& content) noexcept
 {
     if (path.size() > MaxFilePathLength)
         return false;
@@ -89,12 +89,12 @@ bool WriteWholeFile(const std::string& path, const std::string& content) noexcep
     return SetEndOfFile(file.Get()) != FALSE;
 }
 
-bool FileHoldsExactly(const std::string& path, const std::string& expected) noexcept
+bool FileHoldsExactly(const std::wstring& path, const std::string& expected) noexcept
 {
     if (path.size() > MaxFilePathLength)
         return false;
     QuietErrorMode quiet;
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
     if (!file.IsOpen() || !GetFileSizeEx(file.Get(), &size) ||

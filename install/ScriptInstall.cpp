@@ -5,19 +5,19 @@
 #include "ExtensionFolder.h"
 
 const ScriptEntry ScriptTable[2] = {
-    {"RCW", "\\vlc\\lua\\extensions\\Turnix+90\xB0.lua"},
-    {"RCCW", "\\vlc\\lua\\extensions\\Turnix-90\xB0.lua"},
+    {"RCW", L"\\vlc\\lua\\extensions\\Turnix+90\u00B0.lua"},
+    {"RCCW", L"\\vlc\\lua\\extensions\\Turnix-90\u00B0.lua"},
 };
 
-std::string ScriptPathFrom(const std::string& extensionFolder, const ScriptEntry& script)
+std::wstring ScriptPathFrom(const std::wstring& extensionFolder, const ScriptEntry& script)
 {
-    if (extensionFolder == "\\")
+    if (extensionFolder == L"\\")
         return {};
-    std::string path = extensionFolder + script.relativePath;
-    return path.size() > MaxFilePathLength ? std::string() : path;
+    std::wstring path = extensionFolder + script.relativePath;
+    return path.size() > MaxFilePathLength ? std::wstring() : path;
 }
 
-std::string ScriptPath(const ScriptEntry& script) noexcept
+std::wstring ScriptPath(const ScriptEntry& script) noexcept
 {
     return ScriptPathFrom(GetExtensionFolder(), script);
 }
@@ -26,12 +26,12 @@ void InstallScripts() noexcept
 {
     // Both removals come before either write; each step builds its path afresh.
     for (const ScriptEntry& script : ScriptTable) {
-        const std::string path = ScriptPath(script);
+        const std::wstring path = ScriptPath(script);
         if (!path.empty())
             RemoveFile(path);  // no earlier file, or one that stays: the write below copes with either
     }
     for (const ScriptEntry& script : ScriptTable) {
-        const std::string path = ScriptPath(script);
+        const std::wstring path = ScriptPath(script);
         if (!path.empty())
             WriteWholeFile(path, LoadDataResource(script.resourceName));  // judged afterwards by the caller
     }
@@ -39,13 +39,13 @@ void InstallScripts() noexcept
 
 bool IsScriptPresent(const ScriptEntry& script) noexcept
 {
-    const std::string path = ScriptPath(script);
+    const std::wstring path = ScriptPath(script);
     return !path.empty() && IsFilePresent(path);
 }
 
 bool HoldsScript(const ScriptEntry& script) noexcept
 {
-    const std::string path = ScriptPath(script);
+    const std::wstring path = ScriptPath(script);
     if (path.empty())
         return false;
     const std::string expected = LoadDataResource(script.resourceName);

@@ -7,19 +7,19 @@
 // (warn before overwriting), InstallScripts, then HoldsScript on each entry to judge the outcome.
 
 // The two scripts, in the order they are handled: data resource name and path relative to the
-// extension folder (begins with "\"; the degree sign is the ANSI byte 0xB0).
+// extension folder (begins with "\"; UTF-16, with the degree sign U+00B0).
 struct ScriptEntry {
     const char* resourceName;
-    const char* relativePath;
+    const wchar_t* relativePath;
 };
 extern const ScriptEntry ScriptTable[2];
 
 // The extension folder directly followed by the script's relative path, joined unchanged.
 // "" when the script must not be touched: the folder is the lone "\" of a failed folder query
 // (the path would name the network share \\vlc\lua), or the path is over MaxFilePathLength.
-std::string ScriptPathFrom(const std::string& extensionFolder, const ScriptEntry& script);
+std::wstring ScriptPathFrom(const std::wstring& extensionFolder, const ScriptEntry& script);
 // ScriptPathFrom on a fresh GetExtensionFolder(); "" also if that cannot be worked out.
-std::string ScriptPath(const ScriptEntry& script) noexcept;
+std::wstring ScriptPath(const ScriptEntry& script) noexcept;
 
 // Removes both earlier script files, then writes each script from its data resource. Steps run
 // whatever became of the ones before; a script whose ScriptPath is "" is skipped entirely.

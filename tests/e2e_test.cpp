@@ -2,13 +2,14 @@
 // (VLC key, the user's extensions folder), the program started, its window found, its texts read,
 // its button clicked, its files compared byte for byte with the script files, and its exit code
 // checked. Each case steers the shell's local application-data folder to its own scratch folder
-// ...\<case>\Local, so the scripts land in ...\<case>\roaming\vlc\lua\extensions\.
+// ...\<case>\Local, so the scripts land in ...\<case>\roaming\vlc\lua\extensions\. CTest also
+// runs some cases under other ANSI code pages (TURNIX_CODE_PAGE names the one expected).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,8 +20,8 @@
 
 namespace {
 
-const char* const FileNames[2] = {"Turnix+90\xB0.lua", "Turnix-90\xB0.lua"};
-const char* const SourceFiles[2] = {"turnix-cw.lua", "turnix-ccw.lua"};
+const wchar_t* const FileNames[2] = {L"Turnix+90°.lua", L"Turnix-90°.lua"};
+const wchar_t* const SourceFiles[2] = {L"turnix-cw.lua", L"turnix-ccw.lua"};
 const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char CachedShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char HttpCommandKey[] = "http\\shell\\open\\command";
@@ -41,12 +42,21 @@ const Shown Installed = {"Extension correctly installed. Please restart VLC.",
                          "You can now rotate videos via View > Turnix..."};
 const Shown Failed = {"There was a problem installing the extension !", "You can try again or contact the author."};
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+std::wstring Lower(std::wstring text) {
+    if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// True if every letter of the text has a form in the process's ANSI code page.
+bool FitsCodePage(const std::wstring& text) {
+    BOOL lost = FALSE;
+    char bytes[MAX_PATH * 2];
+    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, bytes, sizeof bytes, nullptr,
+                               &lost) > 0 &&
+           !lost;
+}
 
 // The program in its own process, with the one window it shows.
 class Installer {
@@ -141,25 +151,34 @@ const testing::Environment* const prefixSandbox = testing::AddGlobalTestEnvironm
 class EndToEnd : public testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        base_ = std::string(temp) + "turnix-e2e\\" + testing::UnitTest::GetInstance()->current_test_info()->name() +
-                "\\";
-        RemoveTree(base_);
-        roaming_ = Lower(base_) + "roaming\\";
-        extensions_ = roaming_ + "vlc\\lua\\extensions\\";
-        MakeFolders(base_ + "Local\\");
-        MakeFolders(extensions_);
-        ASSERT_TRUE(SetRegText(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData", base_ + "Local", 0,
-                               REG_EXPAND_SZ));
+        if (const char* codePage = std::getenv("TURNIX_CODE_PAGE")) {
+            ASSERT_EQ(std::strtoul(codePage, nullptr, 10), GetACP()) << "the locale behind this code page is missing";
+        }
+        caseFolder_ = TempFolder() + L"turnix-e2e\\" +
+                      Widen(testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
+        RemoveTree(caseFolder_);
+        UseBase(caseFolder_);
         SetVlc(KEY_WOW64_32KEY, VlcFolder);
         SetVlc(KEY_WOW64_64KEY, "");
         for (int i = 0; i < 2; ++i) {
-            script_[i] = ReadBytes(TestFolder() + "script-copies\\" + SourceFiles[i]);
+            script_[i] = ReadBytes(TestFolder() + L"script-copies\\" + SourceFiles[i]);
             ASSERT_FALSE(script_[i].empty()) << SourceFiles[i] << " was not copied beside the test";
         }
     }
-    void TearDown() override { RemoveTree(base_); }
+    void TearDown() override { RemoveTree(caseFolder_); }
+
+    // Steers the shell to base\Local and creates base\roaming\vlc\lua\extensions\.
+    void UseBase(const std::wstring& base) {
+        base_ = base;
+        roaming_ = Lower(base_) + L"roaming\\";
+        extensions_ = roaming_ + L"vlc\\lua\\extensions\\";
+        MakeFolders(base_ + L"Local\\");
+        MakeFolders(extensions_);
+        const std::wstring local = base_ + L"Local";
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Widen(ShellFoldersKey).c_str(), L"Local AppData", REG_EXPAND_SZ,
+                                  local.c_str(), static_cast<DWORD>((local.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
 
     // "" removes the key in that view.
     static void SetVlc(REGSAM view, const std::string& folder) {
@@ -169,13 +188,13 @@ protected:
         }
     }
 
-    std::string PathOf(int i) const { return extensions_ + FileNames[i]; }
+    std::wstring PathOf(int i) const { return extensions_ + FileNames[i]; }
     void ExpectBothInstalled() const {
-        EXPECT_EQ(std::vector<std::string>({FileNames[0], FileNames[1]}), ListFolder(extensions_));
+        EXPECT_EQ(std::vector<std::wstring>({FileNames[0], FileNames[1]}), ListFolder(extensions_));
         for (int i = 0; i < 2; ++i) EXPECT_TRUE(ReadBytes(PathOf(i)) == script_[i]) << FileNames[i] << " differs";
     }
 
-    std::string base_, roaming_, extensions_;
+    std::wstring caseFolder_, base_, roaming_, extensions_;
     std::string script_[2];
 };
 
@@ -220,6 +239,19 @@ TEST_F(EndToEnd, FirstInstallationWritesBothScriptsByteForByte) {
     EXPECT_EQ(0u, installer.Close());
 }
 
+// As for an account folder named in letters that the system's code page lacks.
+TEST_F(EndToEnd, InstallsIntoAFolderNamedOutsideTheCodePage) {
+    const std::wstring account = L"李雷 민준";
+    ASSERT_FALSE(FitsCodePage(account)) << "code page " << GetACP() << " holds all these letters";
+    UseBase(caseFolder_ + account + L"\\");
+    Installer installer;
+    ASSERT_TRUE(installer.Showing());
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Installed, InstallText, false);
+    ExpectBothInstalled();
+    EXPECT_EQ(0u, installer.Close());
+}
+
 // ---- Ready -> Overwrite warning -> Installed ----
 
 TEST_F(EndToEnd, AnEarlierScriptIsReplacedOnlyAfterTheWarning) {
@@ -240,7 +272,7 @@ TEST_F(EndToEnd, AnEarlierScriptIsReplacedOnlyAfterTheWarning) {
 
 TEST_F(EndToEnd, AReadOnlyEarlierScriptThatIsAlreadyRightCountsAsInstalled) {
     WriteBytes(PathOf(0), script_[0]);
-    SetFileAttributesA(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
     Installer installer;
     ASSERT_TRUE(installer.Showing());
     installer.ClickInstall();
@@ -254,7 +286,7 @@ TEST_F(EndToEnd, AReadOnlyEarlierScriptThatIsAlreadyRightCountsAsInstalled) {
 // ---- Install failed ----
 
 TEST_F(EndToEnd, FailsWithoutTheExtensionsFolderAndCreatesNothing) {
-    RemoveTree(roaming_ + "vlc\\");
+    RemoveTree(roaming_ + L"vlc\\");
     Installer installer;
     ASSERT_TRUE(installer.Showing());
     EXPECT_SHOWS(installer, Ready, InstallText, true);
@@ -270,7 +302,7 @@ TEST_F(EndToEnd, FailsWithoutTheExtensionsFolderAndCreatesNothing) {
 TEST_F(EndToEnd, FailsWhenAReadOnlyEarlierScriptDiffersAndStays) {
     const std::string old = "-- Turnix 0.0.0\r\n";
     WriteBytes(PathOf(0), old);
-    SetFileAttributesA(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
     Installer installer;
     ASSERT_TRUE(installer.Showing());
     installer.ClickInstall();
@@ -280,7 +312,7 @@ TEST_F(EndToEnd, FailsWhenAReadOnlyEarlierScriptDiffersAndStays) {
     EXPECT_TRUE(ReadBytes(PathOf(0)) == old);
     EXPECT_TRUE(ReadBytes(PathOf(1)) == script_[1]);
     // The user clears the attribute and presses again: installed at once, no second warning.
-    SetFileAttributesA(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
     installer.ClickInstall();
     EXPECT_SHOWS(installer, Installed, ForceText, false);
     ExpectBothInstalled();
@@ -290,16 +322,17 @@ TEST_F(EndToEnd, FailsWhenAReadOnlyEarlierScriptDiffersAndStays) {
 // ---- Any state: the link icon ----
 
 TEST_F(EndToEnd, TheLinkIconOpensTheAuthorsPageOnce) {
-    const std::string record = base_ + "opened.txt";
+    // The recorder takes ANSI arguments; the case folder's name is plain ASCII.
+    const std::string record = std::string(base_.begin(), base_.end()) + "opened.txt";
     const std::string handler =
         "\"" + FromUnixPath(URL_RECORDER_UNIX_PATH) + "\" \"" + record + "\" \"%1\"";
     ASSERT_TRUE(SetRegText(HKEY_CLASSES_ROOT, HttpCommandKey, "", handler));
     Installer installer;
     ASSERT_TRUE(installer.Showing());
     installer.ClickLinkIcon();
-    for (int i = 0; i < 300 && ReadBytes(record).empty(); ++i) Sleep(100);
+    for (int i = 0; i < 300 && ReadBytes(Widen(record)).empty(); ++i) Sleep(100);
     Sleep(2000);  // a second opening would have come by now
-    EXPECT_EQ(std::string(AuthorUrl) + "\n", ReadBytes(record));
+    EXPECT_EQ(std::string(AuthorUrl) + "\n", ReadBytes(Widen(record)));
     EXPECT_SHOWS(installer, Ready, InstallText, true);
     EXPECT_EQ(0u, installer.Close());
 }

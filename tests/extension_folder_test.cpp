@@ -9,54 +9,50 @@
 
 namespace {
 
-std::string FromShellAnswer(const std::string& answer)
+std::wstring FromShellAnswer(const std::wstring& answer)
 {
     return ExtensionFolderFrom(LocalAppDataFolderFrom(answer));
 }
 
+// Account folders in any script, inside the ANSI code page or not, are lowered as text.
 TEST(ExtensionFolderFrom, ExampleLayouts)
 {
     struct Row {
-        const char* shell;
-        const char* folder;
+        const wchar_t* shell;
+        const wchar_t* folder;
     };
     const Row rows[] = {
-        {"C:\\Users\\user\\AppData\\Local", "c:\\users\\user\\appdata\\roaming\\"},
-        {"C:\\Users\\user\\AppData\\LOCAL", "c:\\users\\user\\appdata\\roaming\\"},
-        {"C:\\Users\\Local\\AppData\\Local", "c:\\users\\roaming\\appdata\\roaming\\"},
-        {"C:\\Data\\Local\\Local", "c:\\data\\roaming\\local\\"},
-        {"D:\\Profiles\\user\\Local Settings\\Application Data",
-         "d:\\profiles\\user\\local settings\\application data\\"},
-        {"C:\\Users\\x\\LoCaL\\Temp", "c:\\users\\x\\roaming\\temp\\"},
-        {"C:\\Locale\\Localhost\\AppData", "c:\\locale\\localhost\\appdata\\"},
-        {"\\Local", "\\roaming\\"},
-        {"C:\\a\\Local\\\\Local\\b", "c:\\a\\roaming\\\\roaming\\b\\"},
+        {L"C:\\Users\\user\\AppData\\Local", L"c:\\users\\user\\appdata\\roaming\\"},
+        {L"C:\\Users\\user\\AppData\\LOCAL", L"c:\\users\\user\\appdata\\roaming\\"},
+        {L"C:\\Users\\Local\\AppData\\Local", L"c:\\users\\roaming\\appdata\\roaming\\"},
+        {L"C:\\Data\\Local\\Local", L"c:\\data\\roaming\\local\\"},
+        {L"D:\\Profiles\\user\\Local Settings\\Application Data",
+         L"d:\\profiles\\user\\local settings\\application data\\"},
+        {L"C:\\Users\\x\\LoCaL\\Temp", L"c:\\users\\x\\roaming\\temp\\"},
+        {L"C:\\Locale\\Localhost\\AppData", L"c:\\locale\\localhost\\appdata\\"},
+        {L"\\Local", L"\\roaming\\"},
+        {L"C:\\a\\Local\\\\Local\\b", L"c:\\a\\roaming\\\\roaming\\b\\"},
+        {L"C:\\Users\\Zoë MÜLLER\\AppData\\Local", L"c:\\users\\zoë müller\\appdata\\roaming\\"},
+        {L"C:\\Users\\ДМИТРИЙ\\AppData\\Local", L"c:\\users\\дмитрий\\appdata\\roaming\\"},
+        {L"C:\\Users\\李雷\\AppData\\Local", L"c:\\users\\李雷\\appdata\\roaming\\"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.shell);
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.shell)));
         EXPECT_EQ(FromShellAnswer(row.shell), row.folder);
     }
 }
 
 TEST(ExtensionFolderFrom, BlanksAndEmptyAnswers)
 {
-    EXPECT_EQ(LocalAppDataFolderFrom("  C:\\Users\\u\\AppData\\Local  "),
-              "C:\\Users\\u\\AppData\\Local\\");
-    EXPECT_EQ(FromShellAnswer("  C:\\Users\\u\\AppData\\Local  "),
-              "c:\\users\\u\\appdata\\roaming\\");
+    EXPECT_EQ(LocalAppDataFolderFrom(L"  C:\\Users\\u\\AppData\\Local  "),
+              L"C:\\Users\\u\\AppData\\Local\\");
+    EXPECT_EQ(FromShellAnswer(L"  C:\\Users\\u\\AppData\\Local  "),
+              L"c:\\users\\u\\appdata\\roaming\\");
     // Only the space character is a blank here: tabs stay, and keep "\local" unmatched.
-    EXPECT_EQ(FromShellAnswer("\tC:\\U\\Local\t"), "\tc:\\u\\local\t\\");
-    EXPECT_EQ(FromShellAnswer("C:\\My Local \\x"), "c:\\my local \\x\\");
-    EXPECT_EQ(FromShellAnswer(""), "\\");
-    EXPECT_EQ(FromShellAnswer("   "), "\\");
-}
-
-TEST(ExtensionFolderFrom, LowersTheAnsiCodePage)
-{
-    if (GetACP() != 1252)
-        GTEST_SKIP() << "needs code page 1252, got " << GetACP();
-    EXPECT_EQ(FromShellAnswer("C:\\Users\\\xC9LODIE \xC0\xDC\\AppData\\Local"),
-              "c:\\users\\\xE9lodie \xE0\xFC\\appdata\\roaming\\");
+    EXPECT_EQ(FromShellAnswer(L"\tC:\\U\\Local\t"), L"\tc:\\u\\local\t\\");
+    EXPECT_EQ(FromShellAnswer(L"C:\\My Local \\x"), L"c:\\my local \\x\\");
+    EXPECT_EQ(FromShellAnswer(L""), L"\\");
+    EXPECT_EQ(FromShellAnswer(L"   "), L"\\");
 }
 
 // The real shell query, made controllable through the user's redirected folder.
@@ -64,105 +60,104 @@ class LocalAppDataTest : public ::testing::Test {
 protected:
     static constexpr const char* kShellFolders =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    static constexpr const char* kValue = "Local AppData";
+    static constexpr const wchar_t* kValue = L"Local AppData";
 
     void SetUp() override
     {
         ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &key_),
                   ERROR_SUCCESS);
         DWORD size = 0;
-        saved_ = RegQueryValueExA(key_, kValue, nullptr, &savedType_, nullptr, &size) ==
+        saved_ = RegQueryValueExW(key_, kValue, nullptr, &savedType_, nullptr, &size) ==
                  ERROR_SUCCESS;
         if (saved_) {
             savedData_.resize(size);
-            RegQueryValueExA(key_, kValue, nullptr, &savedType_, savedData_.data(), &size);
+            RegQueryValueExW(key_, kValue, nullptr, &savedType_, savedData_.data(), &size);
         }
     }
 
     void TearDown() override
     {
         if (saved_)
-            RegSetValueExA(key_, kValue, 0, savedType_, savedData_.data(),
+            RegSetValueExW(key_, kValue, 0, savedType_, savedData_.data(),
                            static_cast<DWORD>(savedData_.size()));
         else
-            RegDeleteValueA(key_, kValue);
+            RegDeleteValueW(key_, kValue);
         RegCloseKey(key_);
         for (auto it = created_.rbegin(); it != created_.rend(); ++it)
-            RemoveDirectoryA(it->c_str());
+            RemoveDirectoryW(it->c_str());
     }
 
-    void Redirect(const std::string& folder)
+    void Redirect(const std::wstring& folder)
     {
-        ASSERT_EQ(RegSetValueExA(key_, kValue, 0, REG_SZ,
+        ASSERT_EQ(RegSetValueExW(key_, kValue, 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(folder.c_str()),
-                                 static_cast<DWORD>(folder.size() + 1)),
+                                 static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
     }
 
-    void MakeFolder(const std::string& folder)
+    void MakeFolder(const std::wstring& folder)
     {
-        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << folder;
         created_.push_back(folder);
     }
 
-    static bool Exists(const std::string& path)
+    static bool Exists(const std::wstring& path)
     {
-        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
     HKEY key_ = nullptr;
     bool saved_ = false;
     DWORD savedType_ = 0;
     std::vector<BYTE> savedData_;
-    std::vector<std::string> created_;
+    std::vector<std::wstring> created_;
 };
 
 TEST_F(LocalAppDataTest, UsualLayoutGivesTheRoamingFolder)
 {
-    char roaming[MAX_PATH] = {};
-    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming), S_OK);
-    std::string expected = roaming;
-    CharLowerBuffA(&expected[0], static_cast<DWORD>(expected.size()));
-    EXPECT_EQ(GetExtensionFolder(), expected + "\\");
+    wchar_t roaming[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming), S_OK);
+    std::wstring expected = roaming;
+    CharLowerBuffW(&expected[0], static_cast<DWORD>(expected.size()));
+    EXPECT_EQ(GetExtensionFolder(), expected + L"\\");
 }
 
+// Letters of no single code page: an ANSI query would turn some of them into "?".
 TEST_F(LocalAppDataTest, RedirectedFolderIsLoweredAndNotCreated)
 {
-    if (GetACP() != 1252)
-        GTEST_SKIP() << "needs code page 1252, got " << GetACP();
-    const std::string base = "C:\\Turnix Test \xC9T\xC9";
+    const std::wstring base = L"C:\\Turnix Test ÉTÉ ДМИТРИЙ 李雷";
     MakeFolder(base);
-    MakeFolder(base + "\\Local");
-    Redirect(base + "\\Local");
+    MakeFolder(base + L"\\Local");
+    Redirect(base + L"\\Local");
 
-    EXPECT_EQ(GetLocalAppDataFolder(), base + "\\Local\\");
-    const std::string first = GetExtensionFolder();
-    EXPECT_EQ(first, "c:\\turnix test \xE9t\xE9\\roaming\\");
+    EXPECT_EQ(GetLocalAppDataFolder(), base + L"\\Local\\");
+    const std::wstring first = GetExtensionFolder();
+    EXPECT_EQ(first, L"c:\\turnix test été дмитрий 李雷\\roaming\\");
     EXPECT_EQ(GetExtensionFolder(), first);
-    EXPECT_FALSE(Exists(base + "\\Roaming"));
+    EXPECT_FALSE(Exists(base + L"\\Roaming"));
 }
 
 TEST_F(LocalAppDataTest, FollowsAChangeBetweenCalls)
 {
-    const std::string base = "C:\\Turnix Test Change";
+    const std::wstring base = L"C:\\Turnix Test Change";
     MakeFolder(base);
-    MakeFolder(base + "\\One");
-    MakeFolder(base + "\\Two");
-    Redirect(base + "\\One");
-    EXPECT_EQ(GetExtensionFolder(), "c:\\turnix test change\\one\\");
-    Redirect(base + "\\Two");
-    EXPECT_EQ(GetExtensionFolder(), "c:\\turnix test change\\two\\");
+    MakeFolder(base + L"\\One");
+    MakeFolder(base + L"\\Two");
+    Redirect(base + L"\\One");
+    EXPECT_EQ(GetExtensionFolder(), L"c:\\turnix test change\\one\\");
+    Redirect(base + L"\\Two");
+    EXPECT_EQ(GetExtensionFolder(), L"c:\\turnix test change\\two\\");
 }
 
 TEST_F(LocalAppDataTest, MissingFolderFailsTheQueryAndIsNotCreated)
 {
     // Without CSIDL_FLAG_CREATE the shell refuses a folder that does not exist.
-    const std::string missing = "C:\\Turnix Test Missing\\Local";
+    const std::wstring missing = L"C:\\Turnix Test Missing\\Local";
     Redirect(missing);
-    EXPECT_EQ(GetLocalAppDataFolder(), "\\");
-    EXPECT_EQ(GetExtensionFolder(), "\\");
+    EXPECT_EQ(GetLocalAppDataFolder(), L"\\");
+    EXPECT_EQ(GetExtensionFolder(), L"\\");
     EXPECT_FALSE(Exists(missing));
-    EXPECT_FALSE(Exists("C:\\Turnix Test Missing"));
+    EXPECT_FALSE(Exists(L"C:\\Turnix Test Missing"));
 }
 
 } // namespace

@@ -9,3 +9,18 @@ turnix_wine_test(e2e_test SOURCES e2e_test.cpp LIBS user32 advapi32)
 add_dependencies(e2e_test turnix e2e_url_recorder)
 target_compile_definitions(e2e_test PRIVATE "TURNIX_EXE_UNIX_PATH=\"$<TARGET_FILE:turnix>\""
     "URL_RECORDER_UNIX_PATH=\"$<TARGET_FILE:e2e_url_recorder>\"")
+
+set_tests_properties(e2e_test PROPERTIES ENVIRONMENT "TURNIX_CODE_PAGE=1252")
+
+# The same program under the ANSI code pages of Simplified Chinese (936) and Japanese (932), where
+# the byte 0xB0 is no degree sign. Wine takes the code page from LANG
+# (tools/wine-run.sh passes TURNIX_WINE_LANG on; tools/setup.sh generates these locales), and the
+# started program keeps the one of the test. TURNIX_CODE_PAGE lets the test see that it took.
+foreach(variant "936;zh_CN.UTF-8" "932;ja_JP.UTF-8")
+    list(GET variant 0 code_page)
+    list(GET variant 1 locale)
+    add_test(NAME e2e_test_cp${code_page} COMMAND e2e_test
+        --gtest_filter=EndToEnd.FirstInstallation*:EndToEnd.InstallsIntoAFolder*:EndToEnd.AnEarlierScriptIsReplaced*)
+    set_tests_properties(e2e_test_cp${code_page} PROPERTIES TIMEOUT 600
+        ENVIRONMENT "TURNIX_WINE_LANG=${locale};TURNIX_CODE_PAGE=${code_page}")
+endforeach()

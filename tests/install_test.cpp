@@ -1,13 +1,13 @@
 // Script installation on the real (Wine) file system. Each case steers the shell's local
 // application-data folder to its own scratch folder ...\<case>\Local, so the scripts land in
-// ...\<case>\roaming\vlc\lua\extensions\. Expected bytes come from the script files copied
-// into the build folder, never from the code under test.
+// ...\<case>\roaming\vlc\lua\extensions\. The scratch folders are named with letters outside
+// every ANSI code page, as an account folder may be. Expected bytes come from the script files
+// copied into the build folder, never from the code under test.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -17,45 +17,46 @@
 
 namespace {
 
-const char* const FileNames[2] = {"Turnix+90\xB0.lua", "Turnix-90\xB0.lua"};
-const char* const SourceFiles[2] = {"turnix-cw.lua", "turnix-ccw.lua"};
-const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const wchar_t* const FileNames[2] = {L"Turnix+90°.lua", L"Turnix-90°.lua"};
+const wchar_t* const SourceFiles[2] = {L"turnix-cw.lua", L"turnix-ccw.lua"};
+const wchar_t ShellFoldersKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-std::string Lower(std::string text)
+std::wstring Lower(std::wstring text)
 {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!text.empty())
+        CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
 
-void SetLocalAppData(const std::string& folder)
+void SetLocalAppData(const std::wstring& folder)
 {
-    RegSetKeyValueA(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData", REG_EXPAND_SZ, folder.c_str(),
-                    static_cast<DWORD>(folder.size() + 1));
+    RegSetKeyValueW(HKEY_CURRENT_USER, ShellFoldersKey, L"Local AppData", REG_EXPAND_SZ, folder.c_str(),
+                    static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
 }
 
 // One registry value, put back as it was (or deleted if it was not there).
 class SavedValue {
 public:
-    explicit SavedValue(const char* key) : key_(key)
+    explicit SavedValue(const wchar_t* key) : key_(key)
     {
         DWORD size = sizeof data_;
-        had_ = RegGetValueA(HKEY_CURRENT_USER, key_, "Local AppData", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+        had_ = RegGetValueW(HKEY_CURRENT_USER, key_, L"Local AppData", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
                             &type_, data_, &size) == ERROR_SUCCESS;
     }
     void Restore() const
     {
         if (had_)
-            RegSetKeyValueA(HKEY_CURRENT_USER, key_, "Local AppData", type_, data_, static_cast<DWORD>(strlen(data_) + 1));
+            RegSetKeyValueW(HKEY_CURRENT_USER, key_, L"Local AppData", type_, data_,
+                            static_cast<DWORD>((wcslen(data_) + 1) * sizeof(wchar_t)));
         else
-            RegDeleteKeyValueA(HKEY_CURRENT_USER, key_, "Local AppData");
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, key_, L"Local AppData");
     }
 
 private:
-    const char* key_;
+    const wchar_t* key_;
     bool had_ = false;
     DWORD type_ = REG_EXPAND_SZ;
-    char data_[MAX_PATH * 2] = {};
+    wchar_t data_[MAX_PATH * 2] = {};
 };
 
 // Puts the prefix's own "Local AppData" back after the run, with the copy the shell caches.
@@ -69,7 +70,7 @@ public:
 
 private:
     SavedValue userShellFolders_{ShellFoldersKey};
-    SavedValue shellFolders_{"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"};
+    SavedValue shellFolders_{L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"};
 };
 const testing::Environment* const sandbox = testing::AddGlobalTestEnvironment(new ShellFolderSandbox);
 
@@ -77,31 +78,29 @@ class InstallTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        caseFolder_ = std::string(temp) + "turnix-install\\" +
-                      testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
+        caseFolder_ = TempFolder() + L"turnix-install Алексей 李雷\\" +
+                      Widen(testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
         RemoveTree(caseFolder_);
         UseBase(caseFolder_);
         for (int i = 0; i < 2; ++i) {
-            script_[i] = ReadBytes(TestFolder() + "script-copies\\" + SourceFiles[i]);
+            script_[i] = ReadBytes(TestFolder() + L"script-copies\\" + SourceFiles[i]);
             ASSERT_FALSE(script_[i].empty()) << SourceFiles[i] << " was not copied to the build folder";
         }
     }
 
     // Steers the shell to base\Local and creates base\roaming\vlc\lua\extensions\.
-    void UseBase(const std::string& base)
+    void UseBase(const std::wstring& base)
     {
-        roaming_ = Lower(base) + "roaming\\";
-        extensions_ = roaming_ + "vlc\\lua\\extensions\\";
-        MakeFolders(base + "Local\\");
+        roaming_ = Lower(base) + L"roaming\\";
+        extensions_ = roaming_ + L"vlc\\lua\\extensions\\";
+        MakeFolders(base + L"Local\\");
         MakeFolders(extensions_);
-        SetLocalAppData(base + "Local");
+        SetLocalAppData(base + L"Local");
     }
 
-    std::string PathOf(int i) const { return extensions_ + FileNames[i]; }
+    std::wstring PathOf(int i) const { return extensions_ + FileNames[i]; }
     // The path as the program builds it: two backslashes where folder and relative path meet.
-    std::string JoinedPath(int i) const { return roaming_ + "\\vlc\\lua\\extensions\\" + FileNames[i]; }
+    std::wstring JoinedPath(int i) const { return roaming_ + L"\\vlc\\lua\\extensions\\" + FileNames[i]; }
     std::string Stale(int i) const { return "-- older script, longer than the new one\r\n" + script_[i] + script_[i]; }
     void ExpectInstalled(int i) const
     {
@@ -110,9 +109,9 @@ protected:
         EXPECT_TRUE(HoldsScript(ScriptTable[i]));
     }
 
-    std::string caseFolder_;
-    std::string roaming_;
-    std::string extensions_;
+    std::wstring caseFolder_;
+    std::wstring roaming_;
+    std::wstring extensions_;
     std::string script_[2];
 };
 
@@ -123,7 +122,7 @@ TEST_F(InstallTest, FirstInstallationWritesBothScriptsByteForByte)
     InstallScripts();
     EXPECT_EQ(GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX)) << "previous error mode not restored";
 
-    EXPECT_EQ(ListFolder(extensions_), std::vector<std::string>({FileNames[0], FileNames[1]}));
+    EXPECT_EQ(ListFolder(extensions_), std::vector<std::wstring>({FileNames[0], FileNames[1]}));
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(FileNames[i]);
         EXPECT_EQ(LoadDataResource(ScriptTable[i].resourceName), script_[i]);
@@ -137,14 +136,13 @@ TEST_F(InstallTest, LinuxSideNamesCarryTheDegreeSign)
     using UnixName = char*(CDECL*)(const WCHAR*);
     auto unixName = reinterpret_cast<UnixName>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    if (!unixName || GetACP() != 1252)
-        GTEST_SKIP() << "needs Wine with code page 1252";
+    if (!unixName)
+        GTEST_SKIP() << "needs Wine";
     InstallScripts();
     const char* const linuxNames[2] = {"/Turnix+90\xC2\xB0.lua", "/Turnix-90\xC2\xB0.lua"};
     for (int i = 0; i < 2; ++i) {
-        WCHAR wide[MAX_PATH] = {};
-        MultiByteToWideChar(CP_ACP, 0, PathOf(i).c_str(), -1, wide, MAX_PATH);
-        char* name = unixName(wide);
+        ASSERT_NE(GetFileAttributesW(PathOf(i).c_str()), INVALID_FILE_ATTRIBUTES) << "not installed";
+        char* name = unixName(PathOf(i).c_str());
         ASSERT_NE(name, nullptr);
         const std::string unixPath = name;
         HeapFree(GetProcessHeap(), 0, name);
@@ -155,10 +153,10 @@ TEST_F(InstallTest, LinuxSideNamesCarryTheDegreeSign)
 // Earlier files are removed and created anew: a name in other case comes back in the script's own.
 TEST_F(InstallTest, EarlierFilesAreReplacedWithoutOldTail)
 {
-    WriteBytes(extensions_ + "TURNIX+90\xB0.LUA", Stale(0));
+    WriteBytes(extensions_ + L"TURNIX+90°.LUA", Stale(0));
     WriteBytes(PathOf(1), Stale(1));
     InstallScripts();
-    EXPECT_EQ(ListFolder(extensions_), std::vector<std::string>({FileNames[0], FileNames[1]}));
+    EXPECT_EQ(ListFolder(extensions_), std::vector<std::wstring>({FileNames[0], FileNames[1]}));
     ExpectInstalled(0);
     ExpectInstalled(1);
 }
@@ -173,9 +171,9 @@ TEST_F(InstallTest, OnlyOneEarlierFileStillWritesBoth)
 
 TEST_F(InstallTest, MissingExtensionsFolderCreatesNothing)
 {
-    for (const char* parent : {"vlc\\lua\\", ""}) {
-        const std::string folder = roaming_ + parent;
-        RemoveTree(folder + ListFolder(folder).at(0) + "\\");
+    for (const wchar_t* parent : {L"vlc\\lua\\", L""}) {
+        const std::wstring folder = roaming_ + parent;
+        RemoveTree(folder + ListFolder(folder).at(0) + L"\\");
         InstallScripts();
         EXPECT_TRUE(ListFolder(folder).empty()) << "something was created in " << folder;
         EXPECT_FALSE(IsScriptPresent(ScriptTable[0]) || IsScriptPresent(ScriptTable[1]));
@@ -189,7 +187,7 @@ TEST_F(InstallTest, ReadOnlyEarlierFileStaysUnchangedAndIsNotTheScript)
     std::string older = script_[0];
     older[older.size() / 2] ^= 1;
     WriteBytes(PathOf(0), older);
-    ASSERT_TRUE(SetFileAttributesA(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY));
     InstallScripts();
     EXPECT_EQ(ReadBytes(PathOf(0)), older);
     EXPECT_TRUE(IsScriptPresent(ScriptTable[0]));
@@ -203,21 +201,21 @@ TEST_F(InstallTest, HiddenOrSystemEarlierFileEndsUpExact)
     for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
         SCOPED_TRACE(attribute);
         WriteBytes(PathOf(0), Stale(0));
-        ASSERT_TRUE(SetFileAttributesA(PathOf(0).c_str(), attribute));
+        ASSERT_TRUE(SetFileAttributesW(PathOf(0).c_str(), attribute));
         InstallScripts();
-        EXPECT_TRUE(GetFileAttributesA(PathOf(0).c_str()) & attribute) << "file was removed, not rewritten";
+        EXPECT_TRUE(GetFileAttributesW(PathOf(0).c_str()) & attribute) << "file was removed, not rewritten";
         ExpectInstalled(0);
         ExpectInstalled(1);
-        SetFileAttributesA(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
 
 TEST_F(InstallTest, FolderBearingAScriptNameIsLeftAlone)
 {
-    ASSERT_TRUE(CreateDirectoryA(PathOf(0).c_str(), nullptr));
-    WriteBytes(PathOf(0) + "\\inside.txt", "kept");
+    ASSERT_TRUE(CreateDirectoryW(PathOf(0).c_str(), nullptr));
+    WriteBytes(PathOf(0) + L"\\inside.txt", "kept");
     InstallScripts();
-    EXPECT_EQ(ReadBytes(PathOf(0) + "\\inside.txt"), "kept");
+    EXPECT_EQ(ReadBytes(PathOf(0) + L"\\inside.txt"), "kept");
     EXPECT_TRUE(IsScriptPresent(ScriptTable[0]));
     EXPECT_FALSE(HoldsScript(ScriptTable[0]));
     ExpectInstalled(1);
@@ -229,7 +227,7 @@ TEST_F(InstallTest, FileHeldOpenElsewhereIsNotTouched)
     for (DWORD holderSharing : {0ul, static_cast<unsigned long>(FILE_SHARE_READ | FILE_SHARE_WRITE)}) {
         SCOPED_TRACE(holderSharing);
         WriteBytes(PathOf(0), Stale(0));
-        HANDLE held = CreateFileA(PathOf(0).c_str(), GENERIC_READ, holderSharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE held = CreateFileW(PathOf(0).c_str(), GENERIC_READ, holderSharing, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         EXPECT_FALSE(RemoveFile(PathOf(0)));
         InstallScripts();
@@ -253,11 +251,11 @@ TEST_F(InstallTest, MissingResourceGivesEmptyBytesAndAnEmptyFile)
 TEST_F(InstallTest, PresenceIgnoresADoubledBackslash)
 {
     WriteBytes(PathOf(0), "x");
-    const std::string folder = extensions_.substr(0, extensions_.size() - 1);
+    const std::wstring folder = extensions_.substr(0, extensions_.size() - 1);
     for (int i = 0; i < 2; ++i) {
-        const bool single = IsFilePresent(folder + "\\" + FileNames[i]);
+        const bool single = IsFilePresent(folder + L"\\" + FileNames[i]);
         EXPECT_EQ(single, i == 0);
-        EXPECT_EQ(IsFilePresent(folder + "\\\\" + FileNames[i]), single) << FileNames[i];
+        EXPECT_EQ(IsFilePresent(folder + L"\\\\" + FileNames[i]), single) << FileNames[i];
     }
     EXPECT_TRUE(IsFilePresent(folder)) << "a folder counts as present";
 }
@@ -265,11 +263,11 @@ TEST_F(InstallTest, PresenceIgnoresADoubledBackslash)
 TEST(FileStepsTest, DriveThatDoesNotExistFailsQuietly)
 {
     const DWORD drives = GetLogicalDrives();
-    char letter = 'Z';
+    wchar_t letter = L'Z';
     while (letter > 'D' && (drives & (1u << (letter - 'A'))))
         --letter;
     ASSERT_FALSE(drives & (1u << (letter - 'A'))) << "no unmapped drive letter";
-    const std::string path = std::string(1, letter) + ":\\vlc\\lua\\extensions\\" + FileNames[0];
+    const std::wstring path = std::wstring(1, letter) + L":\\vlc\\lua\\extensions\\" + FileNames[0];
 
     SetErrorMode(SEM_NOGPFAULTERRORBOX);
     SetLastError(0xDEADBEEF);
@@ -286,41 +284,41 @@ TEST(FileStepsTest, DriveThatDoesNotExistFailsQuietly)
 // that they are neither removed, nor rewritten, nor taken as installed scripts.
 TEST_F(InstallTest, FailedFolderQueryTouchesNothing)
 {
-    char prefix[MAX_PATH] = {};
-    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH))
+    wchar_t prefix[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH))
         GTEST_SKIP() << "needs a Wine prefix";
-    std::string share = std::string("Z:") + prefix + "\\dosdevices\\unc\\";
-    std::replace(share.begin(), share.end(), '/', '\\');
-    MakeFolders(share + "vlc\\lua\\extensions\\");
+    std::wstring share = std::wstring(L"Z:") + prefix + L"\\dosdevices\\unc\\";
+    std::replace(share.begin(), share.end(), L'/', L'\\');
+    MakeFolders(share + L"vlc\\lua\\extensions\\");
     for (int i = 0; i < 2; ++i)
-        WriteBytes(share + "vlc\\lua\\extensions\\" + FileNames[i], Stale(i));
-    const std::string planted = std::string("\\\\vlc\\lua\\extensions\\") + FileNames[0];
-    const bool reachable = GetFileAttributesA(planted.c_str()) != INVALID_FILE_ATTRIBUTES;
+        WriteBytes(share + L"vlc\\lua\\extensions\\" + FileNames[i], Stale(i));
+    const std::wstring planted = std::wstring(L"\\\\vlc\\lua\\extensions\\") + FileNames[0];
+    const bool reachable = GetFileAttributesW(planted.c_str()) != INVALID_FILE_ATTRIBUTES;
 
-    SetLocalAppData(caseFolder_ + "no such folder\\Local");
-    ASSERT_EQ(GetExtensionFolder(), "\\");
-    EXPECT_EQ(ScriptPath(ScriptTable[0]), "");
+    SetLocalAppData(caseFolder_ + L"no such folder\\Local");
+    ASSERT_EQ(GetExtensionFolder(), L"\\");
+    EXPECT_EQ(ScriptPath(ScriptTable[0]), L"");
     InstallScripts();
     for (int i = 0; i < 2; ++i) {
         EXPECT_FALSE(IsScriptPresent(ScriptTable[i]));
         EXPECT_FALSE(HoldsScript(ScriptTable[i]));
-        EXPECT_EQ(ReadBytes(share + "vlc\\lua\\extensions\\" + FileNames[i]), Stale(i));
+        EXPECT_EQ(ReadBytes(share + L"vlc\\lua\\extensions\\" + FileNames[i]), Stale(i));
     }
-    RemoveTree(share + "vlc\\");
+    RemoveTree(share + L"vlc\\");
     EXPECT_TRUE(reachable) << "the planted share was not reachable, so this case proved less";
 }
 
-// The file steps take at most 255 characters; a longer script path must not be cut to name
-// another entry (here "Turnix+90\xB0.lu"), and such a script is not attempted at all.
+// The file steps take at most 255 UTF-16 units; a longer script path must not be cut to name
+// another entry (here "Turnix+90°.lu"), and such a script is not attempted at all.
 TEST_F(InstallTest, OverlongPathIsRefusedNotCut)
 {
     for (std::size_t length : {MaxFilePathLength, MaxFilePathLength + 1}) {
         SCOPED_TRACE(length);
-        const std::size_t fixed = caseFolder_.size() + std::string("\\roaming\\").size() + 34;
-        const std::string base = caseFolder_ + std::string(length - fixed, 'p') + "\\";
+        const std::size_t fixed = caseFolder_.size() + std::wstring(L"\\roaming\\").size() + 34;
+        const std::wstring base = caseFolder_ + std::wstring(length - fixed, L'p') + L"\\";
         UseBase(base);
         ASSERT_EQ(JoinedPath(0).size(), length);
-        const std::string cut = JoinedPath(0).substr(0, MaxFilePathLength);
+        const std::wstring cut = JoinedPath(0).substr(0, MaxFilePathLength);
         WriteBytes(cut, "canary");
         InstallScripts();
         if (length <= MaxFilePathLength) {
@@ -328,8 +326,8 @@ TEST_F(InstallTest, OverlongPathIsRefusedNotCut)
             ExpectInstalled(1);
         } else {
             EXPECT_EQ(ReadBytes(cut), "canary");
-            EXPECT_EQ(ListFolder(extensions_), std::vector<std::string>({cut.substr(cut.rfind('\\') + 1)}));
-            EXPECT_EQ(ScriptPath(ScriptTable[0]), "");
+            EXPECT_EQ(ListFolder(extensions_), std::vector<std::wstring>({cut.substr(cut.rfind(L'\\') + 1)}));
+            EXPECT_EQ(ScriptPath(ScriptTable[0]), L"");
             EXPECT_FALSE(IsScriptPresent(ScriptTable[0]) || HoldsScript(ScriptTable[0]));
         }
     }

@@ -16,14 +16,14 @@ namespace {
 
 struct Script {
     const char* resource;
-    const char* file;
+    const wchar_t* file;
 };
-constexpr Script Scripts[] = {{"RCW", "turnix-cw.lua"}, {"RCCW", "turnix-ccw.lua"}};
+constexpr Script Scripts[] = {{"RCW", L"turnix-cw.lua"}, {"RCCW", L"turnix-ccw.lua"}};
 constexpr WORD EnglishUnitedStates = 1033;
 
 // The copies that the build put beside this test (the source tree may be out of reach).
-std::string ReadScriptFile(const char* name) {
-    return ReadBytes(TestFolder() + "script-copies\\" + name);
+std::string ReadScriptFile(const wchar_t* name) {
+    return ReadBytes(TestFolder() + L"script-copies\\" + name);
 }
 
 class ProgramFile : public ::testing::Test {

@@ -44,7 +44,8 @@ make_prefix() {   # prefix folder
 }
 
 as_wine_user() {
-    export WINEPREFIX="$TURNIX_WINEPREFIX" WINEDEBUG=-all LANG=C.UTF-8
+    # LANG sets Wine's ANSI code page: C.UTF-8 gives 1252 unless TURNIX_WINE_LANG names another locale.
+    export WINEPREFIX="$TURNIX_WINEPREFIX" WINEDEBUG=-all LANG="${TURNIX_WINE_LANG:-C.UTF-8}"
     if [ "$(id -u)" = 0 ]; then
         HOME="$(dirname "$WINEPREFIX")" USER=nobody setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"
     else

@@ -35,6 +35,28 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# ---- Locales for the tests under other Windows code pages ----
+# Wine takes a process's ANSI code page from LANG, and only from a locale that glibc has:
+# zh_CN gives 936 and ja_JP 932 (tests/flow.cmake). Debian ships them all commented out.
+suite_locales=("zh_CN.UTF-8 UTF-8" "ja_JP.UTF-8 UTF-8")
+missing_locales=()
+for entry in "${suite_locales[@]}"; do
+    name="${entry%% *}"
+    locale -a 2>/dev/null | grep -qix "${name%%.*}.utf-\?8" || missing_locales+=("$entry")
+done
+if [ ${#missing_locales[@]} -gt 0 ]; then
+    need_root "locales ${missing_locales[*]%% *}"
+    if [ ! -x /usr/sbin/locale-gen ]; then
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends locales >/dev/null
+    fi
+    for entry in "${missing_locales[@]}"; do
+        sed -i "s/^# *${entry}\$/${entry}/" /etc/locale.gen
+        grep -qx "$entry" /etc/locale.gen || echo "$entry" >> /etc/locale.gen
+    done
+    locale-gen --keep-existing >/dev/null
+fi
+
 # Wine's 32-bit loader is a 32-bit Linux program. Some kernels boot with 32-bit
 # emulation switched off; there qemu's user mode runs it instead. Debian 12's own
 # qemu (7.2) needs a minute per Wine process, the backported one (10.x) a fraction

@@ -8,7 +8,8 @@ set -euo pipefail
 export WINEPREFIX="$TURNIX_WINEPREFIX"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export LANG=C.UTF-8
+# Wine takes the ANSI code page from LANG; a test may ask for another one.
+export LANG="${TURNIX_WINE_LANG:-C.UTF-8}"
 export HOME="$(dirname "$WINEPREFIX")"
 
 if [ "$(id -u)" = 0 ]; then

@@ -1,56 +1,80 @@
 #pragma once
 // Files and folders on the prefix's own file system, for the tests that install into scratch folders.
+// Paths are UTF-16, as the program's own, so that names outside the ANSI code page survive.
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <string>
 #include <vector>
 
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+inline std::string ReadBytes(const std::wstring& path) {
+    std::string bytes;
+    FILE* in = _wfopen(path.c_str(), L"rb");
+    if (!in) return bytes;
+    char chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.append(chunk, got);
+    std::fclose(in);
+    return bytes;
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (!out) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
 }
 
 // Sorted, so that a test compares whole listings.
-inline std::vector<std::string> ListFolder(const std::string& folder) {  // folder ends in "\"
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+inline std::vector<std::wstring> ListFolder(const std::wstring& folder) {  // folder ends in "\"
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
 }
 
 // Clears read-only first: some cases leave read-only scripts behind.
-inline void RemoveTree(const std::string& folder) {  // folder ends in "\"
-    for (const std::string& name : ListFolder(folder)) {
-        const std::string path = folder + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(path + "\\");
+inline void RemoveTree(const std::wstring& folder) {  // folder ends in "\"
+    for (const std::wstring& name : ListFolder(folder)) {
+        const std::wstring path = folder + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path + L"\\");
         else
-            DeleteFileA(path.c_str());
+            DeleteFileW(path.c_str());
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
-inline void MakeFolders(const std::string& path) {  // "C:\..." ending in "\"
-    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+inline void MakeFolders(const std::wstring& path) {  // "C:\..." ending in "\"
+    for (std::size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
 }
 
-// A path of the build as Wine sees it: the Unix root is drive Z:.
+// UTF-8 (ASCII included) as UTF-16, e.g. a test's name.
+inline std::wstring Widen(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                           static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return wide;
+}
+
+// The user's temporary folder, ending in "\".
+inline std::wstring TempFolder() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    return temp;
+}
+
+// A path of the build as Wine sees it: the Unix root is drive Z:. Build paths are ASCII.
 inline std::string FromUnixPath(const std::string& unixPath) {
     std::string path = "Z:" + unixPath;
     std::replace(path.begin(), path.end(), '/', '\\');
@@ -58,9 +82,9 @@ inline std::string FromUnixPath(const std::string& unixPath) {
 }
 
 // The build folder, where CMake copies the fixtures; ends in "\".
-inline std::string TestFolder() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string path = exe;
-    return path.substr(0, path.find_last_of('\\') + 1);
+inline std::wstring TestFolder() {
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path = exe;
+    return path.substr(0, path.find_last_of(L'\\') + 1);
 }
