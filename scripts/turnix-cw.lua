@@ -55,7 +55,7 @@ function activate()
  if vlc.var.get(playlist, "transform-type") then
   vlc.var.set(playlist, "transform-type", vlc.config.get("transform-type"))
  end
- vlc.var.set(playlist, "video-filter", vlc.config.get("video-filter"))
+ vlc.var.set(playlist, "video-filter", vlc.config.get("video-filter") or "")
 
  -- Set previous time back and resume the video
  if video ~= nil then

@@ -79,3 +79,21 @@ if ! runs_i386; then
     fi
     runs_i386 || { echo "setup: cannot run 32-bit programs on this machine" >&2; exit 1; }
 fi
+
+# --- The real VLC, for the scripts' test in the host itself (tests/vlc) ----------------
+# Optional: where these packages cannot be installed, that one test is skipped, not failed.
+# ffmpeg makes the test video; tesseract reads the texts of VLC's menu from the screen.
+vlc_missing=()
+have vlc && [ -n "$(ls /usr/lib/*/vlc/plugins/gui/libqt_plugin.so 2>/dev/null)" ] ||
+    vlc_missing+=(vlc-bin vlc-plugin-base vlc-plugin-qt vlc-plugin-video-output)
+have ffmpeg    || vlc_missing+=(ffmpeg)
+have tesseract || vlc_missing+=(tesseract-ocr tesseract-ocr-eng)
+if [ ${#vlc_missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "setup: not root, so the test in the real VLC will be skipped; as root this installs: ${vlc_missing[*]}" >&2
+    elif ! { apt-get update -qq &&
+             DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${vlc_missing[@]}" >/dev/null; }; then
+        echo "setup: could not install ${vlc_missing[*]}: the test in the real VLC will be skipped" >&2
+    fi
+fi
+# --- end of the real VLC --------------------------------------------------------------

@@ -55,6 +55,8 @@ function FakeVlc.new(options)
     config = {
       get = function(name)
         record("config.get", name)
+        -- VLC keeps an empty text option as no value at all.
+        if host.config[name] == "" then return nil end
         return host.config[name]
       end,
       set = function(name, value)
@@ -82,6 +84,10 @@ function FakeVlc.new(options)
         check_object(object, name)
         if object.vars[name] == nil then
           error("vlc.var.set: " .. object.kind .. " has no variable '" .. name .. "'", 2)
+        end
+        if value == nil then   -- VLC refuses it, in these words
+          local wanted = type(object.vars[name]) == "number" and "number" or "string"
+          error("bad argument #-1 to 'set' (" .. wanted .. " expected, got nil)", 2)
         end
         record("var.set", object, name, value)
         object.vars[name] = value

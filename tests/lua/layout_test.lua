@@ -9,9 +9,9 @@ local CRLF = "\r\n"
 local URL_LENGTH_OF_SIZES = 22   -- the sizes below hold a url of this length
 
 local SCRIPTS = {
-  { file = "turnix-cw.lua", name = "Turnix+90" .. DEG, width = 40, size = 2347, line_ends = 72,
+  { file = "turnix-cw.lua", name = "Turnix+90" .. DEG, width = 40, size = 2353, line_ends = 72,
     header = "Rotate a video clockwise by 90" .. DEG },
-  { file = "turnix-ccw.lua", name = "Turnix-90" .. DEG, width = 48, size = 2374, line_ends = 73,
+  { file = "turnix-ccw.lua", name = "Turnix-90" .. DEG, width = 48, size = 2380, line_ends = 73,
     header = "Rotate a video counter-clockwise by 90" .. DEG },
 }
 local LINES = 73
@@ -24,7 +24,7 @@ local SESSION_PHASE = {
   ' if vlc.var.get(playlist, "transform-type") then',
   '  vlc.var.set(playlist, "transform-type", vlc.config.get("transform-type"))',
   " end",
-  ' vlc.var.set(playlist, "video-filter", vlc.config.get("video-filter"))',
+  ' vlc.var.set(playlist, "video-filter", vlc.config.get("video-filter") or "")',
 }
 
 local checks, failures = 0, 0
