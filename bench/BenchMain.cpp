@@ -16,19 +16,19 @@
 
 namespace {
 
-constexpr int kFirstLine = 1002;
-constexpr int kSecondLine = 1003;
-constexpr int kInstallButton = 1004;
-constexpr char kReadyFirst[] = "VLC was detected on your system.";
-constexpr char kReadySecond[] = "Ready to install the extension.";
-constexpr char kInstalledFirst[] = "Extension correctly installed. Please restart VLC.";
-constexpr char kInstalledSecond[] = "You can now rotate videos via View > Turnix...";
-constexpr char kFailedFirst[] = "There was a problem installing the extension !";
-constexpr char kWarningFirst[] = "Extension was already installed previously.";
+constexpr int FirstLine = 1002;
+constexpr int SecondLine = 1003;
+constexpr int InstallButton = 1004;
+constexpr char ReadyFirst[] = "VLC was detected on your system.";
+constexpr char ReadySecond[] = "Ready to install the extension.";
+constexpr char InstalledFirst[] = "Extension correctly installed. Please restart VLC.";
+constexpr char InstalledSecond[] = "You can now rotate videos via View > Turnix...";
+constexpr char FailedFirst[] = "There was a problem installing the extension !";
+constexpr char WarningFirst[] = "Extension was already installed previously.";
 
-constexpr double kWindowTimeout = 30;  // a cold Wine start under emulation takes seconds
-constexpr double kCloseTimeout = 10;
-constexpr DWORD kIdleMilliseconds = 10000;
+constexpr double WindowTimeout = 30;  // a cold Wine start under emulation takes seconds
+constexpr double CloseTimeout = 10;
+constexpr DWORD IdleMilliseconds = 10000;
 
 double Median(std::vector<double> values) {
     if (values.empty()) return -1;
@@ -49,25 +49,25 @@ Spread SpreadOf(const std::vector<double>& values) {
 }
 
 bool StatusTextsSet(HWND dialog) {
-    return !ControlText(dialog, kFirstLine).empty() && !ControlText(dialog, kSecondLine).empty();
+    return !ControlText(dialog, FirstLine).empty() && !ControlText(dialog, SecondLine).empty();
 }
 
 bool ReadyShown(HWND dialog) {
-    return ControlText(dialog, kFirstLine) == kReadyFirst &&
-           ControlText(dialog, kSecondLine) == kReadySecond &&
-           IsWindowEnabled(GetDlgItem(dialog, kInstallButton));
+    return ControlText(dialog, FirstLine) == ReadyFirst &&
+           ControlText(dialog, SecondLine) == ReadySecond &&
+           IsWindowEnabled(GetDlgItem(dialog, InstallButton));
 }
 
 // Installed is complete once its last step, disabling the button, is done.
 bool InstalledShown(HWND dialog) {
-    return ControlText(dialog, kFirstLine) == kInstalledFirst &&
-           ControlText(dialog, kSecondLine) == kInstalledSecond &&
-           !IsWindowEnabled(GetDlgItem(dialog, kInstallButton));
+    return ControlText(dialog, FirstLine) == InstalledFirst &&
+           ControlText(dialog, SecondLine) == InstalledSecond &&
+           !IsWindowEnabled(GetDlgItem(dialog, InstallButton));
 }
 
 bool OtherOutcomeShown(HWND dialog) {
-    const std::string first = ControlText(dialog, kFirstLine);
-    return first == kFailedFirst || first == kWarningFirst;
+    const std::string first = ControlText(dialog, FirstLine);
+    return first == FailedFirst || first == WarningFirst;
 }
 
 struct Sample {
@@ -80,11 +80,11 @@ Sample TimeStart(const std::string& exe, bool (*ready)(HWND)) {
     Sample sample;
     Launch launch;
     if (!launch.Start(exe)) return sample;
-    HWND window = launch.WaitForWindow(ready, kWindowTimeout);
+    HWND window = launch.WaitForWindow(ready, WindowTimeout);
     if (!window) return sample;
     const double seconds = Seconds() - launch.StartedAt();
     sample.peakBytes = PeakWorkingSet(launch.Process());
-    if (launch.Close(window, kCloseTimeout)) sample.seconds = seconds;
+    if (launch.Close(window, CloseTimeout)) sample.seconds = seconds;
     return sample;
 }
 
@@ -92,13 +92,13 @@ Sample TimeStart(const std::string& exe, bool (*ready)(HWND)) {
 double IdleProcessorSeconds(const std::string& exe, bool (*ready)(HWND)) {
     Launch launch;
     if (!launch.Start(exe)) return -1;
-    HWND window = launch.WaitForWindow(ready, kWindowTimeout);
+    HWND window = launch.WaitForWindow(ready, WindowTimeout);
     if (!window) return -1;
     Sleep(500);  // past the tail of the start-up
     const ProcessorTime before = ReadProcessorTime(launch.Process());
-    Sleep(kIdleMilliseconds);
+    Sleep(IdleMilliseconds);
     const ProcessorTime after = ReadProcessorTime(launch.Process());
-    if (!launch.Close(window, kCloseTimeout)) return -1;
+    if (!launch.Close(window, CloseTimeout)) return -1;
     return ProcessorSecondsBetween(before, after);
 }
 
@@ -114,23 +114,23 @@ Sample TimeInstall(const std::string& exe, const Sandbox& sandbox, std::string& 
         error = "the installer could not be started";
         return sample;
     }
-    HWND dialog = launch.WaitForWindow(StatusTextsSet, kWindowTimeout);
+    HWND dialog = launch.WaitForWindow(StatusTextsSet, WindowTimeout);
     if (!dialog || !ReadyShown(dialog)) {
-        error = dialog ? "the dialog shows \"" + ControlText(dialog, kFirstLine) + "\", not Ready"
+        error = dialog ? "the dialog shows \"" + ControlText(dialog, FirstLine) + "\", not Ready"
                        : "the dialog never showed its status";
         return sample;
     }
     const double pressed = Seconds();
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kInstallButton, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, kInstallButton)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(InstallButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, InstallButton)));
     bool installed = false;
-    while (Seconds() - pressed < kWindowTimeout) {
+    while (Seconds() - pressed < WindowTimeout) {
         if ((installed = InstalledShown(dialog)) || OtherOutcomeShown(dialog)) break;
         Sleep(1);
     }
     const double seconds = Seconds() - pressed;
     if (!installed) {
-        error = "after the press the dialog shows \"" + ControlText(dialog, kFirstLine) + "\"";
+        error = "after the press the dialog shows \"" + ControlText(dialog, FirstLine) + "\"";
         return sample;
     }
     if (!sandbox.ScriptsPresent()) {
@@ -138,7 +138,7 @@ Sample TimeInstall(const std::string& exe, const Sandbox& sandbox, std::string& 
         return sample;
     }
     sample.peakBytes = PeakWorkingSet(launch.Process());
-    if (!launch.Close(dialog, kCloseTimeout)) {
+    if (!launch.Close(dialog, CloseTimeout)) {
         error = "the installer did not end with exit code 0";
         return sample;
     }
@@ -301,7 +301,7 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "start-up: %d runs of each of three programs\n", runs);
     MeasureStartUp(installer, baseline, loads, runs, results);
-    std::fprintf(stderr, "idle: 2 x %u s\n", static_cast<unsigned>(kIdleMilliseconds / 1000));
+    std::fprintf(stderr, "idle: 2 x %u s\n", static_cast<unsigned>(IdleMilliseconds / 1000));
     results.installerIdle =
         IdleProcessorSeconds(installer, results.statusShown ? StatusTextsSet : VisibleOnly);
     results.baselineIdle = IdleProcessorSeconds(baseline, VisibleOnly);

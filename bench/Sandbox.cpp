@@ -5,18 +5,18 @@
 namespace {
 
 // The driver and the installer are both 32-bit, so they see the same registry view.
-constexpr char kVlcKey[] = "SOFTWARE\\VideoLAN\\VLC";
-constexpr char kVideoLanKey[] = "SOFTWARE\\VideoLAN";
-constexpr char kUserShellFolders[] =
+constexpr char VlcKey[] = "SOFTWARE\\VideoLAN\\VLC";
+constexpr char VideoLanKey[] = "SOFTWARE\\VideoLAN";
+constexpr char UserShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 // The shell keeps its resolved answers here and may rewrite them while we run.
-constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char kLocalAppData[] = "Local AppData";
+constexpr char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char LocalAppData[] = "Local AppData";
 
 // The installer lowers the local folder and turns "\local\" into "\roaming\".
-constexpr char kLocalFolder[] = "C:\\turnix-bench-scratch\\Local";
+constexpr char LocalFolder[] = "C:\\turnix-bench-scratch\\Local";
 // Ours by name: removed at the end even when a killed earlier run left it behind.
-const char* const kFolderChain[] = {
+const char* const FolderChain[] = {
     "C:\\turnix-bench-scratch",
     "C:\\turnix-bench-scratch\\Local",
     "C:\\turnix-bench-scratch\\roaming",
@@ -24,7 +24,7 @@ const char* const kFolderChain[] = {
     "C:\\turnix-bench-scratch\\roaming\\vlc\\lua",
     "C:\\turnix-bench-scratch\\roaming\\vlc\\lua\\extensions",
 };
-const char* const kScripts[] = {
+const char* const Scripts[] = {
     "C:\\turnix-bench-scratch\\roaming\\vlc\\lua\\extensions\\Turnix+90\xB0.lua",
     "C:\\turnix-bench-scratch\\roaming\\vlc\\lua\\extensions\\Turnix-90\xB0.lua",
 };
@@ -83,18 +83,18 @@ bool Sandbox::SetText(HKEY root, const std::string& keyPath, const std::string& 
 
 bool Sandbox::Prepare() {
     prepared_ = true;
-    videoLanKeyExisted_ = KeyExists(HKEY_LOCAL_MACHINE, kVideoLanKey);
-    vlcKeyExisted_ = KeyExists(HKEY_LOCAL_MACHINE, kVlcKey);
-    saved_.push_back(Save(HKEY_LOCAL_MACHINE, kVlcKey, ""));
-    saved_.push_back(Save(HKEY_CURRENT_USER, kUserShellFolders, kLocalAppData));
-    saved_.push_back(Save(HKEY_CURRENT_USER, kShellFolders, kLocalAppData));
+    videoLanKeyExisted_ = KeyExists(HKEY_LOCAL_MACHINE, VideoLanKey);
+    vlcKeyExisted_ = KeyExists(HKEY_LOCAL_MACHINE, VlcKey);
+    saved_.push_back(Save(HKEY_LOCAL_MACHINE, VlcKey, ""));
+    saved_.push_back(Save(HKEY_CURRENT_USER, UserShellFolders, LocalAppData));
+    saved_.push_back(Save(HKEY_CURRENT_USER, ShellFolders, LocalAppData));
 
     bool ok = true;
-    for (const char* folder : kFolderChain)
+    for (const char* folder : FolderChain)
         if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ok = false;
-    ok = SetText(HKEY_LOCAL_MACHINE, kVlcKey, "", REG_SZ, "C:\\Program Files\\VideoLAN\\VLC") && ok;
-    ok = SetText(HKEY_CURRENT_USER, kUserShellFolders, kLocalAppData, REG_EXPAND_SZ, kLocalFolder) && ok;
-    ok = SetText(HKEY_CURRENT_USER, kShellFolders, kLocalAppData, REG_SZ, kLocalFolder) && ok;
+    ok = SetText(HKEY_LOCAL_MACHINE, VlcKey, "", REG_SZ, "C:\\Program Files\\VideoLAN\\VLC") && ok;
+    ok = SetText(HKEY_CURRENT_USER, UserShellFolders, LocalAppData, REG_EXPAND_SZ, LocalFolder) && ok;
+    ok = SetText(HKEY_CURRENT_USER, ShellFolders, LocalAppData, REG_SZ, LocalFolder) && ok;
     return RemoveScripts() && ok;
 }
 
@@ -104,16 +104,16 @@ void Sandbox::Restore() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) Put(*it);
     saved_.clear();
     // Keys that we created go again, the deepest first; a key with other subkeys stays.
-    if (!vlcKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, kVlcKey);
-    if (!videoLanKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, kVideoLanKey);
+    if (!vlcKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, VlcKey);
+    if (!videoLanKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, VideoLanKey);
     RemoveScripts();
-    for (auto it = std::rbegin(kFolderChain); it != std::rend(kFolderChain); ++it)
+    for (auto it = std::rbegin(FolderChain); it != std::rend(FolderChain); ++it)
         RemoveDirectoryA(*it);
 }
 
 bool Sandbox::RemoveScripts() const {
     bool clean = true;
-    for (const char* script : kScripts) {
+    for (const char* script : Scripts) {
         DeleteFileA(script);  // absent already is fine: the attribute test decides
         clean = clean && GetFileAttributesA(script) == INVALID_FILE_ATTRIBUTES;
     }
@@ -121,7 +121,7 @@ bool Sandbox::RemoveScripts() const {
 }
 
 bool Sandbox::ScriptsPresent() const {
-    for (const char* script : kScripts)
+    for (const char* script : Scripts)
         if (GetFileAttributesA(script) == INVALID_FILE_ATTRIBUTES) return false;
     return true;
 }

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr DWORD kPathBuffer = 255;
+constexpr DWORD PathBuffer = 255;
 
 bool IsMissingKey(LONG status)
 {
@@ -24,10 +24,10 @@ extern "C" LONG __stdcall DELREGKEY(const DWORD* root, const char* const* keyPat
     if (length == 0)
         return ERROR_INVALID_PARAMETER;
     // A shortened path could name another key.
-    if (length > kPathBuffer - 1)
+    if (length > PathBuffer - 1)
         return ERROR_FILENAME_EXCED_RANGE;
 
-    char path[kPathBuffer];
+    char path[PathBuffer];
     for (DWORD i = 0; i < length; ++i) {
         // A zero byte inside would make the platform see a shorter path: another key.
         if (text[i] == '\0')

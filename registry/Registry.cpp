@@ -5,9 +5,9 @@
 
 namespace {
 
-constexpr size_t kKeyPathBuffer = 300;
-constexpr size_t kValueNameBuffer = 256;
-constexpr DWORD kDataBuffer = 256;
+constexpr size_t KeyPathBuffer = 300;
+constexpr size_t ValueNameBuffer = 256;
+constexpr DWORD DataBuffer = 256;
 
 // Copies text into a fixed buffer, stopping at its first zero byte or when the buffer
 // is full less the terminator.
@@ -32,19 +32,19 @@ HKEY OpenForReading(HKEY root, const char* keyPath, RegistryView view)
 
 // The whole value, for one too long for the fixed buffer; copies its first bytes into data.
 // Leaves data zeroed if the value cannot be read.
-void ReadLongValue(HKEY key, const char* valueName, char (&data)[kDataBuffer])
+void ReadLongValue(HKEY key, const char* valueName, char (&data)[DataBuffer])
 {
     // The value may grow between the size query and the read: try a few times.
     for (int attempt = 0; attempt < 3; ++attempt) {
         DWORD size = 0;
         if (RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
             return;
-        if (size <= kDataBuffer)
-            size = kDataBuffer + 1;
+        if (size <= DataBuffer)
+            size = DataBuffer + 1;
         std::unique_ptr<BYTE[]> whole(new BYTE[size]);
         const LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr, whole.get(), &size);
         if (status == ERROR_SUCCESS) {
-            memcpy(data, whole.get(), size < kDataBuffer ? size : kDataBuffer);
+            memcpy(data, whole.get(), size < DataBuffer ? size : DataBuffer);
             return;
         }
         if (status != ERROR_MORE_DATA)
@@ -57,19 +57,19 @@ void ReadLongValue(HKEY key, const char* valueName, char (&data)[kDataBuffer])
 std::string ReadRegValue(HKEY root, const std::string& keyPath, const std::string& valueName,
                          RegistryView view)
 {
-    char path[kKeyPathBuffer];
+    char path[KeyPathBuffer];
     CopyCut(keyPath, path);
     const HKEY key = OpenForReading(root, path, view);
     if (!key)
         return std::string();
 
-    char name[kValueNameBuffer];
+    char name[ValueNameBuffer];
     CopyCut(valueName == "*" ? std::string() : valueName, name);
 
     // Status and type are deliberately not examined: a missing value leaves the buffer zeroed.
-    char data[kDataBuffer] = {};
+    char data[DataBuffer] = {};
     DWORD type = 0;
-    DWORD size = kDataBuffer;
+    DWORD size = DataBuffer;
     const LONG status =
         RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
     if (status == ERROR_MORE_DATA) {

@@ -9,8 +9,8 @@
 
 namespace {
 
-const char kSandbox[] = "Software\\TurnixTest\\DelRegKey";
-const std::string kSandboxPath = kSandbox;
+const char Sandbox[] = "Software\\TurnixTest\\DelRegKey";
+const std::string SandboxPath = Sandbox;
 
 // A string handle as a client makes it: 8-bit characters with their byte length.
 class ByteString {
@@ -31,7 +31,7 @@ private:
 
 void DeleteSandbox()
 {
-    const LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, kSandbox);
+    const LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, Sandbox);
     ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << "got " << status;
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TurnixTest");  // only goes if empty
 }
@@ -91,49 +91,49 @@ TEST_F(DelRegKeyTest, ExportedUndecoratedAtOrdinalOne)
 
 TEST_F(DelRegKeyTest, DeletesALeafKeyWithItsValues)
 {
-    CreateKey(kSandboxPath + "\\Leaf");
-    CreateKey(kSandboxPath + "\\Sibling");
-    EXPECT_EQ(Delete(kSandboxPath + "\\Leaf"), ERROR_SUCCESS);
-    EXPECT_FALSE(KeyExists(kSandboxPath + "\\Leaf"));
-    EXPECT_TRUE(KeyExists(kSandboxPath + "\\Sibling"));
-    EXPECT_TRUE(KeyExists(kSandboxPath));
+    CreateKey(SandboxPath + "\\Leaf");
+    CreateKey(SandboxPath + "\\Sibling");
+    EXPECT_EQ(Delete(SandboxPath + "\\Leaf"), ERROR_SUCCESS);
+    EXPECT_FALSE(KeyExists(SandboxPath + "\\Leaf"));
+    EXPECT_TRUE(KeyExists(SandboxPath + "\\Sibling"));
+    EXPECT_TRUE(KeyExists(SandboxPath));
 }
 
 TEST_F(DelRegKeyTest, MissingKeyIsSuccessAndChangesNothing)
 {
-    CreateKey(kSandboxPath + "\\Leaf");
-    EXPECT_EQ(Delete(kSandboxPath + "\\Missing"), ERROR_SUCCESS);
-    EXPECT_EQ(Delete(kSandboxPath + "\\Missing\\Deeper"), ERROR_SUCCESS);
-    EXPECT_TRUE(KeyExists(kSandboxPath + "\\Leaf"));
+    CreateKey(SandboxPath + "\\Leaf");
+    EXPECT_EQ(Delete(SandboxPath + "\\Missing"), ERROR_SUCCESS);
+    EXPECT_EQ(Delete(SandboxPath + "\\Missing\\Deeper"), ERROR_SUCCESS);
+    EXPECT_TRUE(KeyExists(SandboxPath + "\\Leaf"));
 }
 
 TEST_F(DelRegKeyTest, KeyWithSubkeyIsRefusedAndKept)
 {
-    CreateKey(kSandboxPath + "\\Parent\\Child");
-    const LONG status = Delete(kSandboxPath + "\\Parent");
+    CreateKey(SandboxPath + "\\Parent\\Child");
+    const LONG status = Delete(SandboxPath + "\\Parent");
     EXPECT_NE(status, ERROR_SUCCESS);
-    EXPECT_TRUE(KeyExists(kSandboxPath + "\\Parent\\Child"));
+    EXPECT_TRUE(KeyExists(SandboxPath + "\\Parent\\Child"));
 }
 
 TEST_F(DelRegKeyTest, RefusedArgumentsDeleteNothing)
 {
-    CreateKey(kSandboxPath + "\\Leaf");
+    CreateKey(SandboxPath + "\\Leaf");
     const DWORD root = 0x80000001;
-    ByteString path(kSandboxPath + "\\Leaf");
+    ByteString path(SandboxPath + "\\Leaf");
     char* const nullHandle = nullptr;
     EXPECT_EQ(del_(nullptr, path.Ref()), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(del_(&root, nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(del_(&root, &nullHandle), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(Delete(""), ERROR_INVALID_PARAMETER);
     // Cut at the zero byte, this would name the existing leaf.
-    EXPECT_EQ(Delete(kSandboxPath + "\\Leaf" + '\0' + "Other"), ERROR_INVALID_PARAMETER);
-    EXPECT_TRUE(KeyExists(kSandboxPath + "\\Leaf"));
+    EXPECT_EQ(Delete(SandboxPath + "\\Leaf" + '\0' + "Other"), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(KeyExists(SandboxPath + "\\Leaf"));
 }
 
 TEST_F(DelRegKeyTest, PathOver254CharactersIsRefused)
 {
     // A leaf whose path is exactly 254 characters.
-    std::string leaf = kSandboxPath + "\\" + std::string(100, 'a') + "\\";
+    std::string leaf = SandboxPath + "\\" + std::string(100, 'a') + "\\";
     leaf += std::string(254 - leaf.size(), 'b');
     ASSERT_EQ(leaf.size(), 254u);
     CreateKey(leaf);
@@ -147,26 +147,26 @@ TEST_F(DelRegKeyTest, PathOver254CharactersIsRefused)
 
 TEST_F(DelRegKeyTest, TakesTheCharactersUpToTheStoredLength)
 {
-    CreateKey(kSandboxPath + "\\Leaf");
-    CreateKey(kSandboxPath + "\\LeafLonger");
+    CreateKey(SandboxPath + "\\Leaf");
+    CreateKey(SandboxPath + "\\LeafLonger");
     // No terminator after the counted characters: the text runs on in memory.
     struct {
         DWORD length;
         char text[64];
     } raw{};
-    const std::string full = kSandboxPath + "\\LeafLonger";
+    const std::string full = SandboxPath + "\\LeafLonger";
     full.copy(raw.text, full.size());
     raw.length = static_cast<DWORD>(full.size() - 6);
     char* const handle = raw.text;
     const DWORD root = 0x80000001;
     EXPECT_EQ(del_(&root, &handle), ERROR_SUCCESS);
-    EXPECT_FALSE(KeyExists(kSandboxPath + "\\Leaf"));
-    EXPECT_TRUE(KeyExists(kSandboxPath + "\\LeafLonger"));
+    EXPECT_FALSE(KeyExists(SandboxPath + "\\Leaf"));
+    EXPECT_TRUE(KeyExists(SandboxPath + "\\LeafLonger"));
 }
 
 TEST_F(DelRegKeyTest, KeyThatCannotBeOpenedIsAFailure)
 {
-    const std::string path = kSandboxPath + "\\Locked";
+    const std::string path = SandboxPath + "\\Locked";
     CreateKey(path);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     // Everyone may read it and change its permissions (for the clean-up), nothing else.
@@ -190,11 +190,11 @@ TEST_F(DelRegKeyTest, KeyThatCannotBeOpenedIsAFailure)
 
 TEST_F(DelRegKeyTest, InvalidRootIsAFailure)
 {
-    CreateKey(kSandboxPath + "\\Leaf");
+    CreateKey(SandboxPath + "\\Leaf");
     const DWORD root = 0x12345678;
-    ByteString path(kSandboxPath + "\\Leaf");
+    ByteString path(SandboxPath + "\\Leaf");
     EXPECT_NE(del_(&root, path.Ref()), ERROR_SUCCESS);
-    EXPECT_TRUE(KeyExists(kSandboxPath + "\\Leaf"));
+    EXPECT_TRUE(KeyExists(SandboxPath + "\\Leaf"));
 }
 
 } // namespace

@@ -58,30 +58,30 @@ TEST(ExtensionFolderFrom, BlanksAndEmptyAnswers)
 // The real shell query, made controllable through the user's redirected folder.
 class LocalAppDataTest : public ::testing::Test {
 protected:
-    static constexpr const char* kShellFolders =
+    static constexpr const char* ShellFolders =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    static constexpr const wchar_t* kValue = L"Local AppData";
+    static constexpr const wchar_t* Value = L"Local AppData";
 
     void SetUp() override
     {
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &key_),
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, KEY_ALL_ACCESS, &key_),
                   ERROR_SUCCESS);
         DWORD size = 0;
-        saved_ = RegQueryValueExW(key_, kValue, nullptr, &savedType_, nullptr, &size) ==
+        saved_ = RegQueryValueExW(key_, Value, nullptr, &savedType_, nullptr, &size) ==
                  ERROR_SUCCESS;
         if (saved_) {
             savedData_.resize(size);
-            RegQueryValueExW(key_, kValue, nullptr, &savedType_, savedData_.data(), &size);
+            RegQueryValueExW(key_, Value, nullptr, &savedType_, savedData_.data(), &size);
         }
     }
 
     void TearDown() override
     {
         if (saved_)
-            RegSetValueExW(key_, kValue, 0, savedType_, savedData_.data(),
+            RegSetValueExW(key_, Value, 0, savedType_, savedData_.data(),
                            static_cast<DWORD>(savedData_.size()));
         else
-            RegDeleteValueW(key_, kValue);
+            RegDeleteValueW(key_, Value);
         RegCloseKey(key_);
         for (auto it = created_.rbegin(); it != created_.rend(); ++it)
             RemoveDirectoryW(it->c_str());
@@ -89,7 +89,7 @@ protected:
 
     void Redirect(const std::wstring& folder)
     {
-        ASSERT_EQ(RegSetValueExW(key_, kValue, 0, REG_SZ,
+        ASSERT_EQ(RegSetValueExW(key_, Value, 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(folder.c_str()),
                                  static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);

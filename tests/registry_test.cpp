@@ -8,12 +8,12 @@
 
 namespace {
 
-const char kSandbox[] = "Software\\TurnixTest\\Registry";
-const std::string kSandboxPath = kSandbox;
+const char Sandbox[] = "Software\\TurnixTest\\Registry";
+const std::string SandboxPath = Sandbox;
 
 void DeleteSandbox()
 {
-    LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, kSandbox);
+    LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, Sandbox);
     ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << "got " << status;
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TurnixTest");  // only goes if empty
 }
@@ -21,7 +21,7 @@ void DeleteSandbox()
 // Writes one value (name "" for the default value) below the sandbox, creating the key.
 void SetValue(const std::string& subkey, const std::string& name, DWORD type,
               const std::string& data, REGSAM view = 0, HKEY root = HKEY_CURRENT_USER,
-              const std::string& base = kSandboxPath)
+              const std::string& base = SandboxPath)
 {
     HKEY key = nullptr;
     const std::string path = subkey.empty() ? base : base + "\\" + subkey;
@@ -43,7 +43,7 @@ void SetString(const std::string& subkey, const std::string& name, const std::st
 
 std::string Read(const std::string& subkey, const std::string& name)
 {
-    return ReadRegValue(HKEY_CURRENT_USER, kSandboxPath + "\\" + subkey, name);
+    return ReadRegValue(HKEY_CURRENT_USER, SandboxPath + "\\" + subkey, name);
 }
 
 class RegistryTest : public ::testing::Test {
@@ -98,7 +98,7 @@ TEST_F(RegistryTest, NamesAndPathsAreCutAtTheirBuffers)
 
     // The ANSI registry functions take no path longer than MAX_PATH, so the 299-character
     // cut cannot be seen; the cut at a zero byte can.
-    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kSandboxPath + "\\Key" + '\0' + "Other", "Ver"),
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, SandboxPath + "\\Key" + '\0' + "Other", "Ver"),
               "cut at zero");
 }
 
@@ -141,7 +141,7 @@ TEST_F(RegistryTest, OtherTypesGiveTheirBytesUpToAZero)
 TEST_F(RegistryTest, ReadsAKeyThatDeniesWriteAccess)
 {
     SetString("ReadOnly", "", "readable");
-    const std::string path = kSandboxPath + "\\ReadOnly";
+    const std::string path = SandboxPath + "\\ReadOnly";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     // Everyone: read, delete and change permissions (for the clean-up), nothing else.
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
@@ -164,14 +164,14 @@ TEST_F(RegistryTest, ReadsAKeyThatDeniesWriteAccess)
 // A 32-bit program sees HKLM\Software redirected to its 32-bit view.
 class RegistryViewTest : public ::testing::Test {
 protected:
-    static constexpr const char* kBase = "Software\\TurnixTest";
+    static constexpr const char* Base = "Software\\TurnixTest";
     void SetUp() override { Clean(); }
     void TearDown() override { Clean(); }
     static void Clean()
     {
         for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
             RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\TurnixTest\\View", view, 0);
-            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kBase, view, 0);
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, Base, view, 0);
         }
     }
 };
@@ -179,8 +179,8 @@ protected:
 TEST_F(RegistryViewTest, KeyOnlyInThe64BitView)
 {
     SetValue("View", "", REG_SZ, std::string("C:\\Program Files\\VideoLAN\\VLC") + '\0',
-             KEY_WOW64_64KEY, HKEY_LOCAL_MACHINE, kBase);
-    const std::string path = std::string(kBase) + "\\View";
+             KEY_WOW64_64KEY, HKEY_LOCAL_MACHINE, Base);
+    const std::string path = std::string(Base) + "\\View";
     EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, path, "", RegistryView::Wow64_64),
               "C:\\Program Files\\VideoLAN\\VLC");
     EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, path, ""), "");
