@@ -14,8 +14,8 @@ const StateView DisplayStates[] = {
     {22, "VLC was not detected on your system.", "Install VLC then try again.", ButtonAction::Disable},
     {6, "VLC was detected on your system.", "Ready to install the extension.", ButtonAction::Enable},
     {132, "Extension was already installed previously.", "Replace it ?", ButtonAction::ShowForceCaption},
-    {41, "Extension correctly installed. Please restart VLC.", "You can now rotate videos via View > Turnix...",
-     ButtonAction::Disable},
+    {41, "Extension correctly installed. Please restart VLC.",
+     "You can now rotate videos via View > Turnix...", ButtonAction::Disable},
     {53, "There was a problem installing the extension !", "You can try again or contact the author.",
      ButtonAction::LeaveAlone},
 };
@@ -54,8 +54,7 @@ bool IsClickCode(WORD code) {
 
 void OnCommand(HWND dialog, WPARAM wParam) {
     const WORD id = LOWORD(wParam);
-    if (!IsClickCode(HIWORD(wParam)))
-        return;
+    if (!IsClickCode(HIWORD(wParam))) return;
     if (id == InstallButtonId)
         OnInstallClicked(dialog);
     else if (id == LinkIconId)
@@ -65,23 +64,15 @@ void OnCommand(HWND dialog, WPARAM wParam) {
 }  // namespace
 
 const FlowPlatform RealFlowPlatform = {
-    SetStatusIcon,
-    SetControlText,
-    EnableControl,
-    ReadRegValue,
-    IsScriptPresent,
-    InstallScripts,
-    HoldsScript,
-    ShellExecuteA,
+    SetStatusIcon,   SetControlText, EnableControl, ReadRegValue,
+    IsScriptPresent, InstallScripts, HoldsScript,   ShellExecuteA,
 };
 
 void UseFlowPlatform(const FlowPlatform* replacement) noexcept {
     platform = replacement ? replacement : &RealFlowPlatform;
 }
 
-const StateView& ViewOf(DisplayState state) noexcept {
-    return DisplayStates[static_cast<int>(state)];
-}
+const StateView& ViewOf(DisplayState state) noexcept { return DisplayStates[static_cast<int>(state)]; }
 
 void EnterState(HWND dialog, DisplayState state) {
     const StateView& view = ViewOf(state);
@@ -91,7 +82,9 @@ void EnterState(HWND dialog, DisplayState state) {
     switch (view.button) {
     case ButtonAction::Disable: platform->enableControl(dialog, InstallButtonId, false); break;
     case ButtonAction::Enable: platform->enableControl(dialog, InstallButtonId, true); break;
-    case ButtonAction::ShowForceCaption: platform->setControlText(dialog, InstallButtonId, ForceInstallText); break;
+    case ButtonAction::ShowForceCaption:
+        platform->setControlText(dialog, InstallButtonId, ForceInstallText);
+        break;
     case ButtonAction::LeaveAlone: break;
     }
 }

@@ -38,8 +38,8 @@ struct FlowPlatform {
     bool (*isScriptPresent)(const ScriptEntry& script);
     void (*installScripts)();
     bool (*holdsScript)(const ScriptEntry& script);
-    HINSTANCE(WINAPI* shellExecute)(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
-                                    LPCSTR directory, INT showCommand);
+    HINSTANCE(WINAPI* shellExecute)
+    (HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT showCommand);
 };
 extern const FlowPlatform RealFlowPlatform;
 

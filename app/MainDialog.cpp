@@ -5,8 +5,8 @@
 #include "Startup.h"
 
 HWND BuildMainDialog() {
-    HWND dialog = NewDialog(MainDialogCaption, nullptr, CenterPosition, CenterPosition, 360, 90,
-                            0x80C80080, 0, PixelUnits);
+    HWND dialog = NewDialog(MainDialogCaption, nullptr, CenterPosition, CenterPosition, 360, 90, 0x80C80080,
+                            0, PixelUnits);
     SetDialogIcon(dialog, "ICO1");
     AddControl(dialog, ControlKind::Image, StatusImageId, "", 8, 4, 48, 48, 0, 0);
     AddControl(dialog, ControlKind::Label, StatusLine1Id, "", 70, 8, 250, 16, 0, 0);

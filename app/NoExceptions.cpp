@@ -7,16 +7,11 @@
 #include <new>
 
 namespace {
-[[noreturn]] void OutOfMemory() noexcept
-{
-    ExitProcess(ERROR_NOT_ENOUGH_MEMORY);
-}
+[[noreturn]] void OutOfMemory() noexcept { ExitProcess(ERROR_NOT_ENOUGH_MEMORY); }
 }  // namespace
 
-void* operator new(std::size_t size)
-{
-    if (void* block = std::malloc(size ? size : 1))
-        return block;
+void* operator new(std::size_t size) {
+    if (void* block = std::malloc(size ? size : 1)) return block;
     OutOfMemory();
 }
 void* operator new[](std::size_t size) { return operator new(size); }

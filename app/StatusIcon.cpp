@@ -32,8 +32,8 @@ void SetStatusIcon(HWND dialog, int controlId, int iconNumber, int sizePixels) {
     HMODULE shell = LoadLibraryA("shell32.dll");
     HICON icon = static_cast<HICON>(LoadImageA(shell, MAKEINTRESOURCEA(iconNumber + 1), IMAGE_ICON,
                                                sizePixels, sizePixels, LR_DEFAULTCOLOR));
-    HICON replaced = reinterpret_cast<HICON>(SendDlgItemMessageA(
-        dialog, controlId, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)));
+    HICON replaced = reinterpret_cast<HICON>(
+        SendDlgItemMessageA(dialog, controlId, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)));
     if (replaced != icon && Forget(replaced)) DestroyIcon(replaced);
     Remember(icon);
     if (shell) FreeLibrary(shell);

@@ -28,8 +28,8 @@ alignas(4) const PlainTemplate PlainDialog = {
 #ifdef TURNIX_REQUIRED_LOADS
 // Shown before the dialog becomes visible, as the installer shows its status icon.
 void ShowShellIcon(HWND dialog) {
-    HWND image = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 8, 4, 48, 48,
-                                 dialog, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND image = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 8, 4, 48, 48, dialog,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     HMODULE shell = LoadLibraryA("shell32.dll");
     HANDLE icon = LoadImageA(shell, MAKEINTRESOURCEA(6), IMAGE_ICON, 48, 48, 0);
     SendMessageA(image, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));

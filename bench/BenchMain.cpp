@@ -53,8 +53,7 @@ bool StatusTextsSet(HWND dialog) {
 }
 
 bool ReadyShown(HWND dialog) {
-    return ControlText(dialog, FirstLine) == ReadyFirst &&
-           ControlText(dialog, SecondLine) == ReadySecond &&
+    return ControlText(dialog, FirstLine) == ReadyFirst && ControlText(dialog, SecondLine) == ReadySecond &&
            IsWindowEnabled(GetDlgItem(dialog, InstallButton));
 }
 
@@ -160,8 +159,8 @@ std::string Ratio(double value, double baseline) {
 
 void PrintRow(const std::string& figure, double value, double baseline, int decimals) {
     const std::string base = baseline < 0 ? "-" : Number(baseline, decimals);
-    std::printf("| %s | %s | %s | %s |\n", figure.c_str(), Number(value, decimals).c_str(),
-                base.c_str(), Ratio(value, baseline).c_str());
+    std::printf("| %s | %s | %s | %s |\n", figure.c_str(), Number(value, decimals).c_str(), base.c_str(),
+                Ratio(value, baseline).c_str());
 }
 
 struct Results {
@@ -177,8 +176,8 @@ struct Results {
 
 bool VisibleOnly(HWND) { return true; }
 
-void MeasureStartUp(const std::string& installer, const std::string& baseline,
-                    const std::string& loads, int runs, Results& results) {
+void MeasureStartUp(const std::string& installer, const std::string& baseline, const std::string& loads,
+                    int runs, Results& results) {
     // The first start of each program fills the caches and is not counted. It also shows
     // whether the installer sets its status texts at all.
     TimeStart(baseline, VisibleOnly);
@@ -212,8 +211,7 @@ void MeasureStartUp(const std::string& installer, const std::string& baseline,
     }
 }
 
-void MeasureInstall(const std::string& installer, const Sandbox& sandbox, int runs,
-                    Results& results) {
+void MeasureInstall(const std::string& installer, const Sandbox& sandbox, int runs, Results& results) {
     for (int run = 0; run < runs; ++run) {
         std::string error;
         const Sample sample = TimeInstall(installer, sandbox, error);
@@ -240,15 +238,15 @@ void PrintTable(const Results& r) {
     }
     PrintRow("Idle processor time over 10 s (ms)", r.installerIdle * 1000, r.baselineIdle * 1000, 1);
     if (r.installProblem.empty()) {
-        PrintRow("Install time, press to Installed, median of " + std::to_string(r.install.size()) +
-                     " runs (ms)",
-                 Median(r.install) * 1000, -1, 0);
+        PrintRow(
+            "Install time, press to Installed, median of " + std::to_string(r.install.size()) + " runs (ms)",
+            Median(r.install) * 1000, -1, 0);
         PrintRow("Peak working set after an install (MiB)", Median(r.installPeak) / mib,
                  Median(r.baselinePeak) / mib, 1);
     } else {
         std::printf("| Install time | not measured: %s | - | n/a |\n", r.installProblem.c_str());
-        PrintRow("Peak working set after start-up, no install (MiB)",
-                 Median(r.installerStartPeak) / mib, Median(r.baselinePeak) / mib, 1);
+        PrintRow("Peak working set after start-up, no install (MiB)", Median(r.installerStartPeak) / mib,
+                 Median(r.baselinePeak) / mib, 1);
     }
 }
 
@@ -268,9 +266,9 @@ void PrintRatioRow(const std::string& what, const std::vector<double>& seconds,
 
 void PrintStartUpTable(const Results& r, int runs) {
     std::printf("\n| Start-up (ms), runs interleaved | Min | Median | Max |\n|---|---:|---:|---:|\n");
-    PrintSpreadRow(r.statusShown ? "Installer, to status texts shown"
-                                 : "Installer, to visible (status texts never set)",
-                   r.installerStart, runs);
+    PrintSpreadRow(
+        r.statusShown ? "Installer, to status texts shown" : "Installer, to visible (status texts never set)",
+        r.installerStart, runs);
     PrintSpreadRow("Floor 1: plain dialog", r.baselineStart, runs);
     PrintSpreadRow("Floor 2: dialog with COM, common controls and a shell32 icon", r.loadsStart, runs);
     PrintRatioRow("Installer / floor 1", r.installerStart, r.baselineStart);
@@ -291,8 +289,8 @@ int main(int argc, char** argv) {
     const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 15;
 
     Results results;
-    results.sizesMeasured = MeasureImage(installer, results.installer) &&
-                            MeasureImage(baseline, results.baseline);
+    results.sizesMeasured =
+        MeasureImage(installer, results.installer) && MeasureImage(baseline, results.baseline);
 
     Sandbox sandbox;
     if (!sandbox.Prepare()) {

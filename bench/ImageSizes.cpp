@@ -13,8 +13,8 @@ bool ReadWholeFile(const std::string& path, std::vector<char>& bytes) {
     const DWORD size = GetFileSize(file, nullptr);
     bytes.resize(size);
     DWORD done = 0;
-    const bool ok = size != INVALID_FILE_SIZE && ReadFile(file, bytes.data(), size, &done, nullptr) &&
-                    done == size;
+    const bool ok =
+        size != INVALID_FILE_SIZE && ReadFile(file, bytes.data(), size, &done, nullptr) && done == size;
     CloseHandle(file);
     return ok;
 }
@@ -32,8 +32,8 @@ bool TextSectionSize(const std::vector<char>& bytes, double& size) {
     if (!ReadAt(bytes, 0, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE) return false;
     const size_t ntOffset = static_cast<size_t>(dos.e_lfanew);
     if (!ReadAt(bytes, ntOffset, nt) || nt.Signature != IMAGE_NT_SIGNATURE) return false;
-    size_t sectionOffset = ntOffset + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
-                           nt.FileHeader.SizeOfOptionalHeader;
+    size_t sectionOffset =
+        ntOffset + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
     for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i, sectionOffset += IMAGE_SIZEOF_SECTION_HEADER) {
         IMAGE_SECTION_HEADER section;
         if (!ReadAt(bytes, sectionOffset, section)) return false;

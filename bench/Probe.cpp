@@ -31,8 +31,8 @@ bool Launch::Start(const std::string& exe) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startedAt_ = Seconds();
-    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info_) != FALSE;
+    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info_) != FALSE;
 }
 
 HWND Launch::WaitForWindow(const std::function<bool(HWND)>& ready, double timeoutSeconds) const {

@@ -48,8 +48,8 @@ Sandbox::SavedValue Sandbox::Save(HKEY root, const std::string& keyPath, const s
     DWORD size = 0;
     if (RegQueryValueExA(key, name.c_str(), nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
         saved.data.resize(size);
-        saved.valueExisted = RegQueryValueExA(key, name.c_str(), nullptr, &saved.type,
-                                              saved.data.data(), &size) == ERROR_SUCCESS;
+        saved.valueExisted = RegQueryValueExA(key, name.c_str(), nullptr, &saved.type, saved.data.data(),
+                                              &size) == ERROR_SUCCESS;
         saved.data.resize(size);
     }
     RegCloseKey(key);
@@ -71,11 +71,10 @@ void Sandbox::Put(const SavedValue& saved) {
 bool Sandbox::SetText(HKEY root, const std::string& keyPath, const std::string& name, DWORD type,
                       const std::string& text) {
     HKEY key;
-    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return false;
-    const bool done = RegSetValueExA(key, name.c_str(), 0, type,
-                                     reinterpret_cast<const BYTE*>(text.c_str()),
+    const bool done = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                                      static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
     RegCloseKey(key);
     return done;
@@ -101,7 +100,8 @@ bool Sandbox::Prepare() {
 void Sandbox::Restore() {
     if (!prepared_) return;
     prepared_ = false;
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) Put(*it);
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+        Put(*it);
     saved_.clear();
     // Keys that we created go again, the deepest first; a key with other subkeys stays.
     if (!vlcKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, VlcKey);

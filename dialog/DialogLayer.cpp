@@ -48,15 +48,13 @@ INT_PTR CALLBACK LayerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         }
     }
     switch (message) {
-        case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0) == SC_CLOSE) {
-                CloseDialog(dialog, 0);
-                return TRUE;
-            }
-            break;
-        case WM_NCDESTROY:
-            ReleaseDialog(dialog);
-            break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            CloseDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    case WM_NCDESTROY: ReleaseDialog(dialog); break;
     }
     return FALSE;
 }
@@ -86,8 +84,8 @@ void PlaceInPixels(HWND dialog, HWND parent, DWORD style, int x, int y, int widt
     height += (window.bottom - window.top) - (client.bottom - client.top);
     POINT at = Placement(parent, style, x, y, width, height);
     SetWindowPos(dialog, nullptr, at.x, at.y, width, height,
-                 SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_NOCOPYBITS |
-                     SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+                 SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOOWNERZORDER |
+                     SWP_NOSENDCHANGING);
 }
 
 bool NamesBitmap(const char* name) {
@@ -97,8 +95,7 @@ bool NamesBitmap(const char* name) {
 
 void LoadControlImage(HWND control, const char* name, bool isIcon) {
     if (!name || !*name) return;
-    HANDLE image = LoadImageA(Program(), name, isIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0,
-                              LR_LOADMAP3DCOLORS);
+    HANDLE image = LoadImageA(Program(), name, isIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
     if (!image) return;
     Windows().UpdateControl(control, [&](ControlRecord& r) { r.image = image; });
     HANDLE previous = reinterpret_cast<HANDLE>(SendMessageA(
@@ -120,15 +117,14 @@ void SetCaptionIcon(HWND dialog, HICON icon, bool big) {
 
 }  // namespace
 
-HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int height,
-               DWORD style, DWORD exStyle, int units) {
+HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int height, DWORD style,
+               DWORD exStyle, int units) {
     const bool centred = x == CenterPosition || y == CenterPosition;
     style = DialogStyle(style, parent != nullptr, centred);
     const DialogTemplate dialogTemplate =
         BuildDialogTemplate(style, exStyle, x, y, width, height, CurrentDialogFont());
     HWND dialog = CreateDialogIndirectParamA(
-        Program(), reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.bytes), parent,
-        LayerDialogProc, 0);
+        Program(), reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.bytes), parent, LayerDialogProc, 0);
     if (!dialog) return nullptr;
 
     if (units & PixelUnits) PlaceInPixels(dialog, parent, style, x, y, width, height);
@@ -156,8 +152,8 @@ void SetDialogIcon(HWND dialog, const char* iconName) {
     if (small) SetCaptionIcon(dialog, small, false);
 }
 
-void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, int y,
-                int width, int height, DWORD style, DWORD exStyle) {
+void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, int y, int width, int height,
+                DWORD style, DWORD exStyle) {
     DialogRecord dialogRecord;
     const ControlRules* rules = RulesFor(kind);
     if (!rules || !Windows().FindDialog(dialog, &dialogRecord)) return;
@@ -176,8 +172,8 @@ void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, 
         style = AsIconStyle(style);
         imageIsIcon = true;
     }
-    HWND control = CreateWindowExA(exStyle, rules->windowClass, rules->hasWindowText ? text : nullptr,
-                                   style, x, y, width, height, dialog,
+    HWND control = CreateWindowExA(exStyle, rules->windowClass, rules->hasWindowText ? text : nullptr, style,
+                                   x, y, width, height, dialog,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Program(), nullptr);
     if (!control) return;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogRecord.font), TRUE);

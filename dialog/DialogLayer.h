@@ -10,21 +10,21 @@ using DialogCallback = INT_PTR (*)(HWND dialog, UINT message, WPARAM wParam, LPA
 
 enum class ControlKind : int { Button = 1, Label = 5, Image = 10 };
 
-constexpr int PixelUnits = 2;                            // units flag of NewDialog
+constexpr int PixelUnits = 2;                                  // units flag of NewDialog
 constexpr int CenterPosition = static_cast<int>(0x80000000u);  // x or y: centre the dialog
 constexpr int DialogItself = static_cast<int>(0x80000000u);    // EnableControl: the dialog window
 
 // Returns the hidden dialog, or nullptr if the window cannot be created.
 // With PixelUnits, width and height are those of the client area.
-HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int height,
-               DWORD style, DWORD exStyle, int units);
+HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int height, DWORD style,
+               DWORD exStyle, int units);
 // Sets the big (32 x 32) and small (16 x 16) caption icons from an icon group of the program.
 // Does nothing for a handle NewDialog did not make or when the 32 x 32 load fails.
 void SetDialogIcon(HWND dialog, const char* iconName);
 // For Image, text names a bitmap or icon resource of the program ("" leaves it empty).
 // Creates nothing for a handle NewDialog did not make or for a kind other than the three.
-void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, int y,
-                int width, int height, DWORD style, DWORD exStyle);
+void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, int y, int width, int height,
+                DWORD style, DWORD exStyle);
 // Both act on whatever GetDlgItem finds; an unknown id does nothing.
 void SetControlText(HWND dialog, int id, const char* text);
 void EnableControl(HWND dialog, int id, bool enable);

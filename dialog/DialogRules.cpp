@@ -50,7 +50,8 @@ public:
     }
     void Byte(unsigned value) { out_.bytes[out_.size++] = static_cast<BYTE>(value); }
     void Text(const wchar_t* text, std::size_t maxChars) {
-        for (std::size_t i = 0; i < maxChars && text[i]; ++i) Word(text[i]);
+        for (std::size_t i = 0; i < maxChars && text[i]; ++i)
+            Word(text[i]);
         Word(0);
     }
 
@@ -60,16 +61,16 @@ private:
 
 }  // namespace
 
-DialogTemplate BuildDialogTemplate(DWORD style, DWORD exStyle, int x, int y, int width,
-                                   int height, const DialogFont& font) {
+DialogTemplate BuildDialogTemplate(DWORD style, DWORD exStyle, int x, int y, int width, int height,
+                                   const DialogFont& font) {
     DialogTemplate result{};
     TemplateWriter w(result);
-    w.Word(1);        // dlgVer
-    w.Word(0xFFFF);   // signature: extended template
-    w.Dword(0);       // helpID
+    w.Word(1);       // dlgVer
+    w.Word(0xFFFF);  // signature: extended template
+    w.Dword(0);      // helpID
     w.Dword(exStyle);
     w.Dword(style);
-    w.Word(0);        // cDlgItems: controls are created one by one later
+    w.Word(0);  // cDlgItems: controls are created one by one later
     w.Word(static_cast<unsigned>(x) & 0xFFFF);
     w.Word(static_cast<unsigned>(y) & 0xFFFF);
     w.Word(static_cast<unsigned>(width) & 0xFFFF);
@@ -90,9 +91,9 @@ const ControlRules* RulesFor(ControlKind kind) {
     static const ControlRules label{"STATIC", 0x50000000, 0x50000000, 0, true};
     static const ControlRules image{"STATIC", 0x5000000E, 0x5000000E, 0, false};
     switch (kind) {
-        case ControlKind::Button: return &button;
-        case ControlKind::Label: return &label;
-        case ControlKind::Image: return &image;
+    case ControlKind::Button: return &button;
+    case ControlKind::Label: return &label;
+    case ControlKind::Image: return &image;
     }
     return nullptr;
 }
@@ -102,12 +103,9 @@ DWORD ControlStyle(const ControlRules& rules, DWORD style) {
     return (style | rules.alwaysSet) & ~rules.alwaysCleared;
 }
 
-DWORD AsIconStyle(DWORD style) {
-    return (style & ~static_cast<DWORD>(0xE)) | SS_ICON;
-}
+DWORD AsIconStyle(DWORD style) { return (style & ~static_cast<DWORD>(0xE)) | SS_ICON; }
 
 POINT CentreOn(const RECT& workArea, int width, int height) {
     // Signed halving: a window larger than the work area overhangs both sides evenly.
-    return POINT{(workArea.left + workArea.right - width) / 2,
-                 (workArea.top + workArea.bottom - height) / 2};
+    return POINT{(workArea.left + workArea.right - width) / 2, (workArea.top + workArea.bottom - height) / 2};
 }

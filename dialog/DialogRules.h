@@ -7,7 +7,7 @@
 #include "DialogLayer.h"
 
 struct DialogFont {
-    wchar_t face[32];   // UTF-16, at most 31 characters
+    wchar_t face[32];  // UTF-16, at most 31 characters
     WORD points;
     bool bold;
     bool italic;
@@ -29,8 +29,8 @@ struct DialogTemplate {
     alignas(4) BYTE bytes[128];
     std::size_t size;
 };
-DialogTemplate BuildDialogTemplate(DWORD style, DWORD exStyle, int x, int y, int width,
-                                   int height, const DialogFont& font);
+DialogTemplate BuildDialogTemplate(DWORD style, DWORD exStyle, int x, int y, int width, int height,
+                                   const DialogFont& font);
 
 struct ControlRules {
     const char* windowClass;

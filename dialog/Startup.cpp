@@ -8,9 +8,7 @@
 namespace {
 OSVERSIONINFOA processVersion;
 
-bool IsBlank(char c) {
-    return c != '\0' && static_cast<unsigned char>(c) <= ' ';
-}
+bool IsBlank(char c) { return c != '\0' && static_cast<unsigned char>(c) <= ' '; }
 }  // namespace
 
 const char* SkipProgramName(const char* commandLine) {
@@ -18,12 +16,15 @@ const char* SkipProgramName(const char* commandLine) {
     if (!p) return "";
     if (*p == '"') {
         ++p;
-        while (*p && *p != '"') ++p;
+        while (*p && *p != '"')
+            ++p;
         if (*p == '"') ++p;
     } else {
-        while (static_cast<unsigned char>(*p) > ' ') ++p;
+        while (static_cast<unsigned char>(*p) > ' ')
+            ++p;
     }
-    while (IsBlank(*p)) ++p;
+    while (IsBlank(*p))
+        ++p;
     return p;
 }
 
@@ -54,6 +55,4 @@ int RunTurnixProcess() {
 }
 
 // The runtime's own view of the command line is not used: the sequence reads it itself.
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    ExitProcess(static_cast<UINT>(RunTurnixProcess()));
-}
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { ExitProcess(static_cast<UINT>(RunTurnixProcess())); }

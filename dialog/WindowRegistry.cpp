@@ -8,10 +8,10 @@ WindowRegistry registry;
 void WindowRegistry::RemoveDialog(HWND window, DetachedRecords<DialogRecord>* dialog,
                                   DetachedRecords<ControlRecord>* controls) noexcept {
     Guard guard(lock_);
-    Detach(dialogs_, [&](const DialogRecord& r) { return r.window == window; }, dialog);
-    Detach(controls_, [&](const ControlRecord& r) { return r.dialog == window; }, controls);
+    Detach(
+        dialogs_, [&](const DialogRecord& r) { return r.window == window; }, dialog);
+    Detach(
+        controls_, [&](const ControlRecord& r) { return r.dialog == window; }, controls);
 }
 
-WindowRegistry& Windows() {
-    return registry;
-}
+WindowRegistry& Windows() { return registry; }

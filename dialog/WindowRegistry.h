@@ -14,10 +14,10 @@ struct DialogRecord {
     HWND window = nullptr;
     int units = 0;
     int showCommand = SW_SHOW;
-    HFONT font = nullptr;            // the platform's dialog font, not ours
+    HFONT font = nullptr;  // the platform's dialog font, not ours
     DialogCallback callback = nullptr;
-    INT_PTR* endValue = nullptr;     // where RunModal waits for the end value
-    HICON bigIcon = nullptr;         // loaded by the layer, destroyed by it
+    INT_PTR* endValue = nullptr;  // where RunModal waits for the end value
+    HICON bigIcon = nullptr;      // loaded by the layer, destroyed by it
     HICON smallIcon = nullptr;
 };
 
@@ -28,7 +28,7 @@ struct ControlRecord {
     DWORD style = 0;
     int units = 0;
     bool imageIsIcon = true;
-    HANDLE image = nullptr;          // loaded by the layer, destroyed by it
+    HANDLE image = nullptr;  // loaded by the layer, destroyed by it
 };
 
 template <class Record>
@@ -56,7 +56,8 @@ public:
     }
     template <class Visit>
     void ForEach(Visit visit) const {
-        for (const RecordNode<Record>* node = head_; node; node = node->next) visit(node->record);
+        for (const RecordNode<Record>* node = head_; node; node = node->next)
+            visit(node->record);
     }
 
 private:
@@ -77,9 +78,13 @@ public:
     }
     // Applies change to the window's record; false if there is none.
     template <class Change>
-    bool UpdateDialog(HWND window, Change change) noexcept { return Update(dialogs_, window, change); }
+    bool UpdateDialog(HWND window, Change change) noexcept {
+        return Update(dialogs_, window, change);
+    }
     template <class Change>
-    bool UpdateControl(HWND window, Change change) noexcept { return Update(controls_, window, change); }
+    bool UpdateControl(HWND window, Change change) noexcept {
+        return Update(controls_, window, change);
+    }
     // Takes out the dialog's record and those of its controls.
     void RemoveDialog(HWND window, DetachedRecords<DialogRecord>* dialog,
                       DetachedRecords<ControlRecord>* controls) noexcept;
@@ -88,7 +93,8 @@ private:
     class Guard {
     public:
         explicit Guard(std::atomic_flag& flag) : flag_(flag) {
-            while (flag_.test_and_set(std::memory_order_acquire)) Sleep(0);
+            while (flag_.test_and_set(std::memory_order_acquire))
+                Sleep(0);
         }
         ~Guard() { flag_.clear(std::memory_order_release); }
         Guard(const Guard&) = delete;
@@ -100,7 +106,8 @@ private:
 
     template <class Record>
     bool Add(RecordNode<Record>*& head, const Record& record) noexcept {
-        auto* node = static_cast<RecordNode<Record>*>(HeapAlloc(GetProcessHeap(), 0, sizeof(RecordNode<Record>)));
+        auto* node =
+            static_cast<RecordNode<Record>*>(HeapAlloc(GetProcessHeap(), 0, sizeof(RecordNode<Record>)));
         if (!node) return false;
         new (&node->record) Record(record);
         Guard guard(lock_);

@@ -5,8 +5,7 @@
 
 #include <cwchar>
 
-std::wstring LocalAppDataFolderFrom(const std::wstring& shellAnswer)
-{
+std::wstring LocalAppDataFolderFrom(const std::wstring& shellAnswer) {
     const size_t first = shellAnswer.find_first_not_of(L' ');
     std::wstring folder;
     if (first != std::wstring::npos)
@@ -15,8 +14,7 @@ std::wstring LocalAppDataFolderFrom(const std::wstring& shellAnswer)
     return folder;
 }
 
-std::wstring GetLocalAppDataFolder()
-{
+std::wstring GetLocalAppDataFolder() {
     wchar_t buffer[MAX_PATH] = {};
     // A failed query is not reported, and leaves the folder "\" alone. Unlike the ANSI form, the wide
     // one may fill the buffer even then (with a folder that does not exist), so that text is dropped.
@@ -25,11 +23,9 @@ std::wstring GetLocalAppDataFolder()
     return LocalAppDataFolderFrom(std::wstring(buffer, wcsnlen(buffer, MAX_PATH)));
 }
 
-std::wstring ExtensionFolderFrom(const std::wstring& localAppDataFolder)
-{
+std::wstring ExtensionFolderFrom(const std::wstring& localAppDataFolder) {
     std::wstring lowered = localAppDataFolder;
-    if (!lowered.empty())
-        CharLowerBuffW(&lowered[0], static_cast<DWORD>(lowered.size()));
+    if (!lowered.empty()) CharLowerBuffW(&lowered[0], static_cast<DWORD>(lowered.size()));
 
     static const wchar_t Local[] = L"\\local\\";
     static const wchar_t Roaming[] = L"\\roaming\\";
@@ -46,7 +42,4 @@ std::wstring ExtensionFolderFrom(const std::wstring& localAppDataFolder)
     return result;
 }
 
-std::wstring GetExtensionFolder()
-{
-    return ExtensionFolderFrom(GetLocalAppDataFolder());
-}
+std::wstring GetExtensionFolder() { return ExtensionFolderFrom(GetLocalAppDataFolder()); }

@@ -10,36 +10,30 @@ namespace {
 constexpr DWORD KeepAttributes = 0x1E;
 
 // Everything up to and including the last backslash or colon; "" when there is none.
-std::wstring FolderPart(const std::wstring& path)
-{
+std::wstring FolderPart(const std::wstring& path) {
     const std::size_t end = path.find_last_of(L"\\:");
     return end == std::wstring::npos ? std::wstring() : path.substr(0, end + 1);
 }
 
-HANDLE OpenForWriting(const std::wstring& path, DWORD access)
-{
+HANDLE OpenForWriting(const std::wstring& path, DWORD access) {
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     return CreateFileW(path.c_str(), access, 0, &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool DeleteFoundEntries(const std::wstring& path, HANDLE search, WIN32_FIND_DATAW& found)
-{
+bool DeleteFoundEntries(const std::wstring& path, HANDLE search, WIN32_FIND_DATAW& found) {
     const std::wstring folder = FolderPart(path);
     for (;;) {
         if ((found.dwFileAttributes & KeepAttributes) == 0 &&
             !DeleteFileW((folder + found.cFileName).c_str()))
             return false;
-        if (!FindNextFileW(search, &found))
-            return GetLastError() == ERROR_NO_MORE_FILES;
+        if (!FindNextFileW(search, &found)) return GetLastError() == ERROR_NO_MORE_FILES;
     }
 }
 
-bool ReadExactly(HANDLE file, char* buffer, DWORD size)
-{
+bool ReadExactly(HANDLE file, char* buffer, DWORD size) {
     while (size > 0) {
         DWORD got = 0;
-        if (!ReadFile(file, buffer, size, &got, nullptr) || got == 0)
-            return false;
+        if (!ReadFile(file, buffer, size, &got, nullptr) || got == 0) return false;
         buffer += got;
         size -= got;
     }
@@ -48,10 +42,8 @@ bool ReadExactly(HANDLE file, char* buffer, DWORD size)
 
 }  // namespace
 
-bool IsFilePresent(const std::wstring& path) noexcept
-{
-    if (path.size() > MaxFilePathLength)
-        return false;
+bool IsFilePresent(const std::wstring& path) noexcept {
+    if (path.size() > MaxFilePathLength) return false;
     const DWORD lastError = GetLastError();
     QuietErrorMode quiet;
     const bool present = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -59,40 +51,31 @@ bool IsFilePresent(const std::wstring& path) noexcept
     return present;
 }
 
-bool RemoveFile(const std::wstring& path) noexcept
-{
-    if (path.size() > MaxRemovePathLength)
-        return false;
+bool RemoveFile(const std::wstring& path) noexcept {
+    if (path.size() > MaxRemovePathLength) return false;
     QuietErrorMode quiet;
     WIN32_FIND_DATAW found;
     UniqueFind search(FindFirstFileW(path.c_str(), &found));
     return search.IsOpen() && DeleteFoundEntries(path, search.Get(), found);
 }
 
-bool WriteWholeFile(const std::wstring& path, const std::string& content) noexcept
-{
-    if (path.size() > MaxFilePathLength)
-        return false;
+bool WriteWholeFile(const std::wstring& path, const std::string& content) noexcept {
+    if (path.size() > MaxFilePathLength) return false;
     QuietErrorMode quiet;
     UniqueFile file(OpenForWriting(path, GENERIC_READ | GENERIC_WRITE));
     // A file that refuses writing is still opened, so the failing write below leaves it as it was.
-    if (!file.IsOpen())
-        file.Reset(OpenForWriting(path, GENERIC_READ));
-    if (!file.IsOpen())
-        return false;
+    if (!file.IsOpen()) file.Reset(OpenForWriting(path, GENERIC_READ));
+    if (!file.IsOpen()) return false;
     SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
     const DWORD size = static_cast<DWORD>(content.size());
     DWORD written = 0;
-    if (!WriteFile(file.Get(), content.data(), size, &written, nullptr) || written != size)
-        return false;
+    if (!WriteFile(file.Get(), content.data(), size, &written, nullptr) || written != size) return false;
     // A file that survived the removal may be longer than the new content: drop its old tail.
     return SetEndOfFile(file.Get()) != FALSE;
 }
 
-bool FileHoldsExactly(const std::wstring& path, const std::string& expected) noexcept
-{
-    if (path.size() > MaxFilePathLength)
-        return false;
+bool FileHoldsExactly(const std::wstring& path, const std::string& expected) noexcept {
+    if (path.size() > MaxFilePathLength) return false;
     QuietErrorMode quiet;
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

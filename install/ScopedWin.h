@@ -15,10 +15,8 @@ public:
 
     Handle Get() const { return handle_; }
     bool IsOpen() const { return handle_ != Traits::Empty(); }
-    void Reset(Handle handle = Traits::Empty())
-    {
-        if (IsOpen())
-            Traits::Close(handle_);
+    void Reset(Handle handle = Traits::Empty()) {
+        if (IsOpen()) Traits::Close(handle_);
         handle_ = handle;
     }
 

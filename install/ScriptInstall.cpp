@@ -9,21 +9,17 @@ const ScriptEntry ScriptTable[2] = {
     {"RCCW", L"\\vlc\\lua\\extensions\\Turnix-90\u00B0.lua"},
 };
 
-std::wstring ScriptPathFrom(const std::wstring& extensionFolder, const ScriptEntry& script)
-{
-    if (extensionFolder == L"\\")
-        return {};
+std::wstring ScriptPathFrom(const std::wstring& extensionFolder, const ScriptEntry& script) {
+    if (extensionFolder == L"\\") return {};
     std::wstring path = extensionFolder + script.relativePath;
     return path.size() > MaxFilePathLength ? std::wstring() : path;
 }
 
-std::wstring ScriptPath(const ScriptEntry& script) noexcept
-{
+std::wstring ScriptPath(const ScriptEntry& script) noexcept {
     return ScriptPathFrom(GetExtensionFolder(), script);
 }
 
-void InstallScripts() noexcept
-{
+void InstallScripts() noexcept {
     // Both removals come before either write; each step builds its path afresh.
     for (const ScriptEntry& script : ScriptTable) {
         const std::wstring path = ScriptPath(script);
@@ -37,30 +33,24 @@ void InstallScripts() noexcept
     }
 }
 
-bool IsScriptPresent(const ScriptEntry& script) noexcept
-{
+bool IsScriptPresent(const ScriptEntry& script) noexcept {
     const std::wstring path = ScriptPath(script);
     return !path.empty() && IsFilePresent(path);
 }
 
-bool HoldsScript(const ScriptEntry& script) noexcept
-{
+bool HoldsScript(const ScriptEntry& script) noexcept {
     const std::wstring path = ScriptPath(script);
-    if (path.empty())
-        return false;
+    if (path.empty()) return false;
     const std::string expected = LoadDataResource(script.resourceName);
     return !expected.empty() && FileHoldsExactly(path, expected);
 }
 
-std::string LoadDataResource(const char* name) noexcept
-{
+std::string LoadDataResource(const char* name) noexcept {
     const HMODULE self = GetModuleHandleA(nullptr);
     const HRSRC found = FindResourceA(self, name, RT_RCDATA);
-    if (!found)
-        return {};
+    if (!found) return {};
     const DWORD size = SizeofResource(self, found);
     const void* data = LockResource(LoadResource(self, found));
-    if (!data)
-        return {};
+    if (!data) return {};
     return std::string(static_cast<const char*>(data), size);
 }

@@ -16,10 +16,8 @@ const std::string SandboxPath = Sandbox;
 class ByteString {
 public:
     explicit ByteString(const std::string& text)
-        : handle_(reinterpret_cast<char*>(
-              SysAllocStringByteLen(text.data(), static_cast<UINT>(text.size()))))
-    {
-    }
+        : handle_(
+              reinterpret_cast<char*>(SysAllocStringByteLen(text.data(), static_cast<UINT>(text.size())))) {}
     ~ByteString() { SysFreeString(reinterpret_cast<BSTR>(handle_)); }
     ByteString(const ByteString&) = delete;
     ByteString& operator=(const ByteString&) = delete;
@@ -29,18 +27,16 @@ private:
     char* handle_;
 };
 
-void DeleteSandbox()
-{
+void DeleteSandbox() {
     const LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, Sandbox);
     ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << "got " << status;
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TurnixTest");  // only goes if empty
 }
 
-void CreateKey(const std::string& path)
-{
+void CreateKey(const std::string& path) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
               ERROR_SUCCESS)
         << path;
     const char data[] = "value";
@@ -48,29 +44,25 @@ void CreateKey(const std::string& path)
     RegCloseKey(key);
 }
 
-bool KeyExists(const std::string& path)
-{
+bool KeyExists(const std::string& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
 
 class DelRegKeyTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         DeleteSandbox();
         // Resolved by name, as another program does after loading the module.
-        del_ = reinterpret_cast<DelRegKeyFunction>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleA(nullptr), "DELREGKEY")));
+        del_ = reinterpret_cast<DelRegKeyFunction>(
+            reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(nullptr), "DELREGKEY")));
         ASSERT_NE(del_, nullptr);
     }
     void TearDown() override { DeleteSandbox(); }
 
-    LONG Delete(const std::string& path) const
-    {
+    LONG Delete(const std::string& path) const {
         const DWORD root = 0x80000001;  // HKEY_CURRENT_USER as a client passes it
         ByteString text(path);
         return del_(&root, text.Ref());
@@ -79,8 +71,7 @@ protected:
     DelRegKeyFunction del_ = nullptr;
 };
 
-TEST_F(DelRegKeyTest, ExportedUndecoratedAtOrdinalOne)
-{
+TEST_F(DelRegKeyTest, ExportedUndecoratedAtOrdinalOne) {
     const HMODULE self = GetModuleHandleA(nullptr);
     EXPECT_EQ(reinterpret_cast<void*>(del_), reinterpret_cast<void*>(&DELREGKEY));
     EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(self, MAKEINTRESOURCEA(1))),
@@ -89,8 +80,7 @@ TEST_F(DelRegKeyTest, ExportedUndecoratedAtOrdinalOne)
     EXPECT_EQ(GetProcAddress(self, "_DELREGKEY@8"), nullptr);
 }
 
-TEST_F(DelRegKeyTest, DeletesALeafKeyWithItsValues)
-{
+TEST_F(DelRegKeyTest, DeletesALeafKeyWithItsValues) {
     CreateKey(SandboxPath + "\\Leaf");
     CreateKey(SandboxPath + "\\Sibling");
     EXPECT_EQ(Delete(SandboxPath + "\\Leaf"), ERROR_SUCCESS);
@@ -99,24 +89,21 @@ TEST_F(DelRegKeyTest, DeletesALeafKeyWithItsValues)
     EXPECT_TRUE(KeyExists(SandboxPath));
 }
 
-TEST_F(DelRegKeyTest, MissingKeyIsSuccessAndChangesNothing)
-{
+TEST_F(DelRegKeyTest, MissingKeyIsSuccessAndChangesNothing) {
     CreateKey(SandboxPath + "\\Leaf");
     EXPECT_EQ(Delete(SandboxPath + "\\Missing"), ERROR_SUCCESS);
     EXPECT_EQ(Delete(SandboxPath + "\\Missing\\Deeper"), ERROR_SUCCESS);
     EXPECT_TRUE(KeyExists(SandboxPath + "\\Leaf"));
 }
 
-TEST_F(DelRegKeyTest, KeyWithSubkeyIsRefusedAndKept)
-{
+TEST_F(DelRegKeyTest, KeyWithSubkeyIsRefusedAndKept) {
     CreateKey(SandboxPath + "\\Parent\\Child");
     const LONG status = Delete(SandboxPath + "\\Parent");
     EXPECT_NE(status, ERROR_SUCCESS);
     EXPECT_TRUE(KeyExists(SandboxPath + "\\Parent\\Child"));
 }
 
-TEST_F(DelRegKeyTest, RefusedArgumentsDeleteNothing)
-{
+TEST_F(DelRegKeyTest, RefusedArgumentsDeleteNothing) {
     CreateKey(SandboxPath + "\\Leaf");
     const DWORD root = 0x80000001;
     ByteString path(SandboxPath + "\\Leaf");
@@ -130,8 +117,7 @@ TEST_F(DelRegKeyTest, RefusedArgumentsDeleteNothing)
     EXPECT_TRUE(KeyExists(SandboxPath + "\\Leaf"));
 }
 
-TEST_F(DelRegKeyTest, PathOver254CharactersIsRefused)
-{
+TEST_F(DelRegKeyTest, PathOver254CharactersIsRefused) {
     // A leaf whose path is exactly 254 characters.
     std::string leaf = SandboxPath + "\\" + std::string(100, 'a') + "\\";
     leaf += std::string(254 - leaf.size(), 'b');
@@ -145,8 +131,7 @@ TEST_F(DelRegKeyTest, PathOver254CharactersIsRefused)
     EXPECT_FALSE(KeyExists(leaf));
 }
 
-TEST_F(DelRegKeyTest, TakesTheCharactersUpToTheStoredLength)
-{
+TEST_F(DelRegKeyTest, TakesTheCharactersUpToTheStoredLength) {
     CreateKey(SandboxPath + "\\Leaf");
     CreateKey(SandboxPath + "\\LeafLonger");
     // No terminator after the counted characters: the text runs on in memory.
@@ -164,14 +149,13 @@ TEST_F(DelRegKeyTest, TakesTheCharactersUpToTheStoredLength)
     EXPECT_TRUE(KeyExists(SandboxPath + "\\LeafLonger"));
 }
 
-TEST_F(DelRegKeyTest, KeyThatCannotBeOpenedIsAFailure)
-{
+TEST_F(DelRegKeyTest, KeyThatCannotBeOpenedIsAFailure) {
     const std::string path = SandboxPath + "\\Locked";
     CreateKey(path);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     // Everyone may read it and change its permissions (for the clean-up), nothing else.
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-        "D:P(A;;KRWD;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRWD;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
     EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
@@ -181,15 +165,14 @@ TEST_F(DelRegKeyTest, KeyThatCannotBeOpenedIsAFailure)
     EXPECT_TRUE(KeyExists(path));
 
     // Give the sandbox clean-up its rights back.
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-        "D:P(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
     EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
     LocalFree(descriptor);
     RegCloseKey(key);
 }
 
-TEST_F(DelRegKeyTest, InvalidRootIsAFailure)
-{
+TEST_F(DelRegKeyTest, InvalidRootIsAFailure) {
     CreateKey(SandboxPath + "\\Leaf");
     const DWORD root = 0x12345678;
     ByteString path(SandboxPath + "\\Leaf");
@@ -197,4 +180,4 @@ TEST_F(DelRegKeyTest, InvalidRootIsAFailure)
     EXPECT_TRUE(KeyExists(SandboxPath + "\\Leaf"));
 }
 
-} // namespace
+}  // namespace

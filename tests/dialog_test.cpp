@@ -18,7 +18,7 @@
 namespace {
 
 constexpr DWORD InstallerStyle = 0x80C80080;
-constexpr UINT Continue = WM_APP + 1;   // posted by a test to act once the loop runs
+constexpr UINT Continue = WM_APP + 1;  // posted by a test to act once the loop runs
 
 struct Seen {
     UINT message;
@@ -39,14 +39,12 @@ INT_PTR RecordingCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     return state.react ? state.react(dialog, message, wParam, lParam) : 0;
 }
 
-void PostClose(HWND dialog) {
-    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-}
+void PostClose(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 // The installer's dialog: five controls with the values the main routine uses.
 HWND BuildInstallerShape() {
-    HWND dialog = NewDialog("VLC Turnix", nullptr, CenterPosition, CenterPosition, 360, 90,
-                            InstallerStyle, 0, PixelUnits);
+    HWND dialog = NewDialog("VLC Turnix", nullptr, CenterPosition, CenterPosition, 360, 90, InstallerStyle, 0,
+                            PixelUnits);
     SetDialogIcon(dialog, "ICO1");
     AddControl(dialog, ControlKind::Image, 1001, "", 8, 4, 48, 48, 0, 0);
     AddControl(dialog, ControlKind::Label, 1002, "", 70, 8, 250, 16, 0, 0);
@@ -95,7 +93,8 @@ TEST(DialogRules, DialogStyleAddsTemplateBitsAndStaysHidden) {
     EXPECT_EQ(0x80C000D4u, DialogStyle(0, false, false)) << "0 takes the default style";
     EXPECT_EQ(0x80C800D4u, DialogStyle(InstallerStyle | WS_VISIBLE | DS_SYSMODAL, false, false));
     // A child style needs a parent; without one the dialog becomes a popup.
-    EXPECT_EQ(static_cast<DWORD>(WS_CHILD | 0x54), DialogStyle(WS_CHILD | WS_POPUP | DS_ABSALIGN, true, false));
+    EXPECT_EQ(static_cast<DWORD>(WS_CHILD | 0x54),
+              DialogStyle(WS_CHILD | WS_POPUP | DS_ABSALIGN, true, false));
     EXPECT_EQ(static_cast<DWORD>(WS_POPUP | 0x54), DialogStyle(WS_CHILD | DS_ABSALIGN, false, false));
 }
 
@@ -147,28 +146,30 @@ TEST(DialogRules, TemplateFollowsTheExtendedLayout) {
     EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(t.bytes) % 4) << "the platform wants DWORD alignment";
     EXPECT_EQ(1u, word(0));
     EXPECT_EQ(0xFFFFu, word(2));
-    EXPECT_EQ(0u, dword(4));              // helpID
-    EXPECT_EQ(0x12345678u, dword(8));     // exStyle
-    EXPECT_EQ(0x80C808D4u, dword(12));    // style
-    EXPECT_EQ(0u, word(16));              // cDlgItems
-    EXPECT_EQ(0u, word(18));              // x: low 16 bits of 0x80000000
+    EXPECT_EQ(0u, dword(4));            // helpID
+    EXPECT_EQ(0x12345678u, dword(8));   // exStyle
+    EXPECT_EQ(0x80C808D4u, dword(12));  // style
+    EXPECT_EQ(0u, word(16));            // cDlgItems
+    EXPECT_EQ(0u, word(18));            // x: low 16 bits of 0x80000000
     EXPECT_EQ(0xFFFEu, word(20));
     EXPECT_EQ(360u, word(22));
     EXPECT_EQ(70000u & 0xFFFF, word(24));
-    EXPECT_EQ(0u, word(26));              // menu
-    EXPECT_EQ(0u, word(28));              // class
+    EXPECT_EQ(0u, word(26));  // menu
+    EXPECT_EQ(0u, word(28));  // class
     EXPECT_EQ(static_cast<unsigned>(' '), word(30));
     EXPECT_EQ(0u, word(32));
-    EXPECT_EQ(8u, word(34));              // pointsize
-    EXPECT_EQ(400u, word(36));            // weight
-    EXPECT_EQ(0, t.bytes[38]);            // italic
-    EXPECT_EQ(0, t.bytes[39]);            // charset
+    EXPECT_EQ(8u, word(34));    // pointsize
+    EXPECT_EQ(400u, word(36));  // weight
+    EXPECT_EQ(0, t.bytes[38]);  // italic
+    EXPECT_EQ(0, t.bytes[39]);  // charset
     const char face[] = "MS Sans Serif";
-    for (std::size_t i = 0; i < sizeof face; ++i) EXPECT_EQ(static_cast<unsigned>(face[i]), word(40 + 2 * i)) << i;
+    for (std::size_t i = 0; i < sizeof face; ++i)
+        EXPECT_EQ(static_cast<unsigned>(face[i]), word(40 + 2 * i)) << i;
     EXPECT_EQ(40 + 2 * sizeof face, t.size);
 
     // A face longer than 31 characters is cut there, still terminated.
-    for (wchar_t& c : font.face) c = L'x';
+    for (wchar_t& c : font.face)
+        c = L'x';
     t = BuildDialogTemplate(0, 0, 0, 0, 1, 1, font);
     EXPECT_EQ(40u + 2 * 32, t.size);
     EXPECT_EQ(0u, word(40 + 2 * 31));
@@ -193,7 +194,8 @@ TEST_F(DialogLayerTest, OpeningReachesTheCallbackOnceBeforeTheDialogIsShown) {
     bool sawSize = false;
     state.react = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message == WM_INITDIALOG)
-            for (int id = 1001; id <= 1005; ++id) controlsAtInit += GetDlgItem(dialog, id) != nullptr;
+            for (int id = 1001; id <= 1005; ++id)
+                controlsAtInit += GetDlgItem(dialog, id) != nullptr;
         if (message == WM_SIZE && !sawSize) {
             sawSize = true;
             PostClose(dialog);
@@ -255,7 +257,8 @@ TEST_F(DialogLayerTest, ShownCentredWithTheExactClientSizeAndStyles) {
     EXPECT_NEAR((work.left + work.right - width) / 2, window.left, 1) << "centred on the work area";
     EXPECT_NEAR((work.top + work.bottom - height) / 2, window.top, 1);
     // Shown by RunModal; the platform clips every top-level window from its siblings.
-    EXPECT_EQ(0x80C808D4u, styles[0] & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS)) << std::hex << styles[0];
+    EXPECT_EQ(0x80C808D4u, styles[0] & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS))
+        << std::hex << styles[0];
     EXPECT_TRUE(styles[0] & WS_VISIBLE);
     EXPECT_EQ(0x50000003u, styles[1]) << std::hex << styles[1];
     EXPECT_EQ(0x50000000u, styles[2]) << std::hex << styles[2];
@@ -446,7 +449,8 @@ TEST_F(DialogLayerTest, HandlesTheLayerDidNotMakeAreLeftAlone) {
     EXPECT_EQ(static_cast<UINT>(WM_SIZE), state.seen[1].message);
     EXPECT_EQ(0, state.seen[1].lParam);
 
-    HWND stranger = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    HWND stranger =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, stranger);
     AddControl(stranger, ControlKind::Button, 7, "b", 0, 0, 10, 10, 0, 0);
     SetDialogIcon(stranger, "ICO1");

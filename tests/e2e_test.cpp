@@ -40,7 +40,8 @@ const Shown Ready = {"VLC was detected on your system.", "Ready to install the e
 const Shown Warning = {"Extension was already installed previously.", "Replace it ?"};
 const Shown Installed = {"Extension correctly installed. Please restart VLC.",
                          "You can now rotate videos via View > Turnix..."};
-const Shown Failed = {"There was a problem installing the extension !", "You can try again or contact the author."};
+const Shown Failed = {"There was a problem installing the extension !",
+                      "You can try again or contact the author."};
 
 std::wstring Lower(std::wstring text) {
     if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
@@ -65,15 +66,16 @@ public:
         std::string commandLine = "\"" + FromUnixPath(TURNIX_EXE_UNIX_PATH) + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        started_ = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                  &process_) != FALSE;
+        started_ = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  &startup, &process_) != FALSE;
         if (started_) dialog_ = WaitForProgramWindow(process_.dwProcessId, process_.hProcess);
     }
     Installer(const Installer&) = delete;
     Installer& operator=(const Installer&) = delete;
     ~Installer() {
         if (!started_) return;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_.hProcess, 99);
         CloseHandle(process_.hThread);
         CloseHandle(process_.hProcess);
     }
@@ -92,7 +94,8 @@ public:
     // Returns once the program has handled the click, installation included.
     void ClickInstall() const { Send(GetDlgItem(dialog_, 1004), BM_CLICK, 0, 0); }
     void ClickLinkIcon() const {
-        Send(dialog_, WM_COMMAND, MAKEWPARAM(1005, STN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog_, 1005)));
+        Send(dialog_, WM_COMMAND, MAKEWPARAM(1005, STN_CLICKED),
+             reinterpret_cast<LPARAM>(GetDlgItem(dialog_, 1005)));
     }
 
     // Closes through the close command; the exit code, or 12345 if the program does not end.
@@ -116,14 +119,14 @@ private:
     HWND dialog_ = nullptr;
 };
 
-#define EXPECT_SHOWS(installer, shown, caption, enabled)                      \
-    do {                                                                      \
-        EXPECT_EQ((shown).firstLine, (installer).Text(1002));                 \
-        EXPECT_EQ((shown).secondLine, (installer).Text(1003));                \
-        EXPECT_EQ(std::string(caption), (installer).Text(1004));              \
-        EXPECT_EQ(enabled, (installer).Enabled(1004)) << "button enabled";    \
-        EXPECT_TRUE((installer).HasIcon(1001)) << "status icon";              \
-        EXPECT_TRUE((installer).HasIcon(1005)) << "link icon";                \
+#define EXPECT_SHOWS(installer, shown, caption, enabled)                   \
+    do {                                                                   \
+        EXPECT_EQ((shown).firstLine, (installer).Text(1002));              \
+        EXPECT_EQ((shown).secondLine, (installer).Text(1003));             \
+        EXPECT_EQ(std::string(caption), (installer).Text(1004));           \
+        EXPECT_EQ(enabled, (installer).Enabled(1004)) << "button enabled"; \
+        EXPECT_TRUE((installer).HasIcon(1001)) << "status icon";           \
+        EXPECT_TRUE((installer).HasIcon(1005)) << "link icon";             \
     } while (0)
 
 // The prefix values every case changes, put back after the whole run.
@@ -140,8 +143,10 @@ private:
     std::unique_ptr<VlcKeySandbox> vlc64_ = std::make_unique<VlcKeySandbox>(KEY_WOW64_64KEY);
     std::vector<std::unique_ptr<SavedRegValue>> saved_ = [] {
         std::vector<std::unique_ptr<SavedRegValue>> values;
-        values.push_back(std::make_unique<SavedRegValue>(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData"));
-        values.push_back(std::make_unique<SavedRegValue>(HKEY_CURRENT_USER, CachedShellFoldersKey, "Local AppData"));
+        values.push_back(
+            std::make_unique<SavedRegValue>(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData"));
+        values.push_back(
+            std::make_unique<SavedRegValue>(HKEY_CURRENT_USER, CachedShellFoldersKey, "Local AppData"));
         values.push_back(std::make_unique<SavedRegValue>(HKEY_CLASSES_ROOT, HttpCommandKey, ""));
         return values;
     }();
@@ -152,7 +157,8 @@ class EndToEnd : public testing::Test {
 protected:
     void SetUp() override {
         if (const char* codePage = std::getenv("TURNIX_CODE_PAGE")) {
-            ASSERT_EQ(std::strtoul(codePage, nullptr, 10), GetACP()) << "the locale behind this code page is missing";
+            ASSERT_EQ(std::strtoul(codePage, nullptr, 10), GetACP())
+                << "the locale behind this code page is missing";
         }
         caseFolder_ = TempFolder() + L"turnix-e2e\\" +
                       Widen(testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
@@ -175,8 +181,9 @@ protected:
         MakeFolders(base_ + L"Local\\");
         MakeFolders(extensions_);
         const std::wstring local = base_ + L"Local";
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Widen(ShellFoldersKey).c_str(), L"Local AppData", REG_EXPAND_SZ,
-                                  local.c_str(), static_cast<DWORD>((local.size() + 1) * sizeof(wchar_t))),
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Widen(ShellFoldersKey).c_str(), L"Local AppData",
+                                  REG_EXPAND_SZ, local.c_str(),
+                                  static_cast<DWORD>((local.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
     }
 
@@ -191,7 +198,8 @@ protected:
     std::wstring PathOf(int i) const { return extensions_ + FileNames[i]; }
     void ExpectBothInstalled() const {
         EXPECT_EQ(std::vector<std::wstring>({FileNames[0], FileNames[1]}), ListFolder(extensions_));
-        for (int i = 0; i < 2; ++i) EXPECT_TRUE(ReadBytes(PathOf(i)) == script_[i]) << FileNames[i] << " differs";
+        for (int i = 0; i < 2; ++i)
+            EXPECT_TRUE(ReadBytes(PathOf(i)) == script_[i]) << FileNames[i] << " differs";
     }
 
     std::wstring caseFolder_, base_, roaming_, extensions_;
@@ -324,13 +332,13 @@ TEST_F(EndToEnd, FailsWhenAReadOnlyEarlierScriptDiffersAndStays) {
 TEST_F(EndToEnd, TheLinkIconOpensTheAuthorsPageOnce) {
     // The recorder takes ANSI arguments; the case folder's name is plain ASCII.
     const std::string record = std::string(base_.begin(), base_.end()) + "opened.txt";
-    const std::string handler =
-        "\"" + FromUnixPath(URL_RECORDER_UNIX_PATH) + "\" \"" + record + "\" \"%1\"";
+    const std::string handler = "\"" + FromUnixPath(URL_RECORDER_UNIX_PATH) + "\" \"" + record + "\" \"%1\"";
     ASSERT_TRUE(SetRegText(HKEY_CLASSES_ROOT, HttpCommandKey, "", handler));
     Installer installer;
     ASSERT_TRUE(installer.Showing());
     installer.ClickLinkIcon();
-    for (int i = 0; i < 300 && ReadBytes(Widen(record)).empty(); ++i) Sleep(100);
+    for (int i = 0; i < 300 && ReadBytes(Widen(record)).empty(); ++i)
+        Sleep(100);
     Sleep(2000);  // a second opening would have come by now
     EXPECT_EQ(std::string(AuthorUrl) + "\n", ReadBytes(Widen(record)));
     EXPECT_SHOWS(installer, Ready, InstallText, true);

@@ -9,14 +9,12 @@
 
 namespace {
 
-std::wstring FromShellAnswer(const std::wstring& answer)
-{
+std::wstring FromShellAnswer(const std::wstring& answer) {
     return ExtensionFolderFrom(LocalAppDataFolderFrom(answer));
 }
 
 // Account folders in any script, inside the ANSI code page or not, are lowered as text.
-TEST(ExtensionFolderFrom, ExampleLayouts)
-{
+TEST(ExtensionFolderFrom, ExampleLayouts) {
     struct Row {
         const wchar_t* shell;
         const wchar_t* folder;
@@ -42,12 +40,9 @@ TEST(ExtensionFolderFrom, ExampleLayouts)
     }
 }
 
-TEST(ExtensionFolderFrom, BlanksAndEmptyAnswers)
-{
-    EXPECT_EQ(LocalAppDataFolderFrom(L"  C:\\Users\\u\\AppData\\Local  "),
-              L"C:\\Users\\u\\AppData\\Local\\");
-    EXPECT_EQ(FromShellAnswer(L"  C:\\Users\\u\\AppData\\Local  "),
-              L"c:\\users\\u\\appdata\\roaming\\");
+TEST(ExtensionFolderFrom, BlanksAndEmptyAnswers) {
+    EXPECT_EQ(LocalAppDataFolderFrom(L"  C:\\Users\\u\\AppData\\Local  "), L"C:\\Users\\u\\AppData\\Local\\");
+    EXPECT_EQ(FromShellAnswer(L"  C:\\Users\\u\\AppData\\Local  "), L"c:\\users\\u\\appdata\\roaming\\");
     // Only the space character is a blank here: tabs stay, and keep "\local" unmatched.
     EXPECT_EQ(FromShellAnswer(L"\tC:\\U\\Local\t"), L"\tc:\\u\\local\t\\");
     EXPECT_EQ(FromShellAnswer(L"C:\\My Local \\x"), L"c:\\my local \\x\\");
@@ -62,21 +57,17 @@ protected:
         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
     static constexpr const wchar_t* Value = L"Local AppData";
 
-    void SetUp() override
-    {
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, KEY_ALL_ACCESS, &key_),
-                  ERROR_SUCCESS);
+    void SetUp() override {
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, KEY_ALL_ACCESS, &key_), ERROR_SUCCESS);
         DWORD size = 0;
-        saved_ = RegQueryValueExW(key_, Value, nullptr, &savedType_, nullptr, &size) ==
-                 ERROR_SUCCESS;
+        saved_ = RegQueryValueExW(key_, Value, nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS;
         if (saved_) {
             savedData_.resize(size);
             RegQueryValueExW(key_, Value, nullptr, &savedType_, savedData_.data(), &size);
         }
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (saved_)
             RegSetValueExW(key_, Value, 0, savedType_, savedData_.data(),
                            static_cast<DWORD>(savedData_.size()));
@@ -87,22 +78,18 @@ protected:
             RemoveDirectoryW(it->c_str());
     }
 
-    void Redirect(const std::wstring& folder)
-    {
-        ASSERT_EQ(RegSetValueExW(key_, Value, 0, REG_SZ,
-                                 reinterpret_cast<const BYTE*>(folder.c_str()),
+    void Redirect(const std::wstring& folder) {
+        ASSERT_EQ(RegSetValueExW(key_, Value, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                                  static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
     }
 
-    void MakeFolder(const std::wstring& folder)
-    {
+    void MakeFolder(const std::wstring& folder) {
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << folder;
         created_.push_back(folder);
     }
 
-    static bool Exists(const std::wstring& path)
-    {
+    static bool Exists(const std::wstring& path) {
         return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
@@ -113,8 +100,7 @@ protected:
     std::vector<std::wstring> created_;
 };
 
-TEST_F(LocalAppDataTest, UsualLayoutGivesTheRoamingFolder)
-{
+TEST_F(LocalAppDataTest, UsualLayoutGivesTheRoamingFolder) {
     wchar_t roaming[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming), S_OK);
     std::wstring expected = roaming;
@@ -123,8 +109,7 @@ TEST_F(LocalAppDataTest, UsualLayoutGivesTheRoamingFolder)
 }
 
 // Letters of no single code page: an ANSI query would turn some of them into "?".
-TEST_F(LocalAppDataTest, RedirectedFolderIsLoweredAndNotCreated)
-{
+TEST_F(LocalAppDataTest, RedirectedFolderIsLoweredAndNotCreated) {
     const std::wstring base = L"C:\\Turnix Test ÉTÉ ДМИТРИЙ 李雷";
     MakeFolder(base);
     MakeFolder(base + L"\\Local");
@@ -137,8 +122,7 @@ TEST_F(LocalAppDataTest, RedirectedFolderIsLoweredAndNotCreated)
     EXPECT_FALSE(Exists(base + L"\\Roaming"));
 }
 
-TEST_F(LocalAppDataTest, FollowsAChangeBetweenCalls)
-{
+TEST_F(LocalAppDataTest, FollowsAChangeBetweenCalls) {
     const std::wstring base = L"C:\\Turnix Test Change";
     MakeFolder(base);
     MakeFolder(base + L"\\One");
@@ -149,8 +133,7 @@ TEST_F(LocalAppDataTest, FollowsAChangeBetweenCalls)
     EXPECT_EQ(GetExtensionFolder(), L"c:\\turnix test change\\two\\");
 }
 
-TEST_F(LocalAppDataTest, MissingFolderFailsTheQueryAndIsNotCreated)
-{
+TEST_F(LocalAppDataTest, MissingFolderFailsTheQueryAndIsNotCreated) {
     // Without CSIDL_FLAG_CREATE the shell refuses a folder that does not exist.
     const std::wstring missing = L"C:\\Turnix Test Missing\\Local";
     Redirect(missing);
@@ -160,4 +143,4 @@ TEST_F(LocalAppDataTest, MissingFolderFailsTheQueryAndIsNotCreated)
     EXPECT_FALSE(Exists(L"C:\\Turnix Test Missing"));
 }
 
-} // namespace
+}  // namespace

@@ -15,7 +15,8 @@ public:
         DWORD size = 0;
         if (RegQueryValueExA(key, name_.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
             data_.resize(size);
-            existed_ = RegQueryValueExA(key, name_.c_str(), nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
+            existed_ =
+                RegQueryValueExA(key, name_.c_str(), nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
             data_.resize(size);
         }
         RegCloseKey(key);
@@ -42,11 +43,11 @@ private:
 };
 
 // Sets a text value, creating the key.
-inline bool SetRegText(HKEY root, const std::string& keyPath, const std::string& name, const std::string& text,
-                       REGSAM view = 0, DWORD type = REG_SZ) {
+inline bool SetRegText(HKEY root, const std::string& keyPath, const std::string& name,
+                       const std::string& text, REGSAM view = 0, DWORD type = REG_SZ) {
     HKEY key;
-    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return false;
     const bool done = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                                      static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
@@ -80,7 +81,9 @@ public:
         }
     }
     void Remove() const { RegDeleteKeyExA(HKEY_LOCAL_MACHINE, Key, view_, 0); }
-    bool SetDefault(const std::string& text) const { return SetRegText(HKEY_LOCAL_MACHINE, Key, "", text, view_); }
+    bool SetDefault(const std::string& text) const {
+        return SetRegText(HKEY_LOCAL_MACHINE, Key, "", text, view_);
+    }
 
 private:
     bool Exists(const char* path) const {

@@ -29,8 +29,8 @@ struct World {
     std::vector<std::string> calls;
     std::map<int, Control> controls;
     std::string registry32, registry64;
-    bool present[2] = {false, false};        // before installing
-    bool installWorks[2] = {true, true};     // the file holds its script afterwards
+    bool present[2] = {false, false};     // before installing
+    bool installWorks[2] = {true, true};  // the file holds its script afterwards
     bool holds[2] = {false, false};
     bool wrongHwnd = false;
 };
@@ -57,7 +57,8 @@ void FakeEnableControl(HWND dialog, int id, bool enable) {
     Note(dialog, "enable " + std::to_string(id) + (enable ? " on" : " off"));
     world.controls[id].enabled = enable;
 }
-std::string FakeReadRegValue(HKEY root, const std::string& keyPath, const std::string& name, RegistryView view) {
+std::string FakeReadRegValue(HKEY root, const std::string& keyPath, const std::string& name,
+                             RegistryView view) {
     const bool wide = view == RegistryView::Wow64_64;
     world.calls.push_back(std::string("reg ") + (root == HKEY_LOCAL_MACHINE ? "HKLM " : "other ") + keyPath +
                           " [" + name + "]" + (wide ? " 64" : " default"));
@@ -83,13 +84,13 @@ bool FakeHoldsScript(const ScriptEntry& script) {
 HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                   INT show) {
     auto shown = [](LPCSTR s) { return s ? "'" + std::string(s) + "'" : std::string("null"); };
-    world.calls.push_back(std::string("shell ") + (owner ? "owner " : "") + shown(verb) + " " + shown(file) + " " +
-                          shown(parameters) + " " + shown(directory) + " " + std::to_string(show));
+    world.calls.push_back(std::string("shell ") + (owner ? "owner " : "") + shown(verb) + " " + shown(file) +
+                          " " + shown(parameters) + " " + shown(directory) + " " + std::to_string(show));
     return reinterpret_cast<HINSTANCE>(2);  // "file not found": the flow must not care
 }
 
-const FlowPlatform Fakes = {FakeSetStatusIcon, FakeSetControlText, FakeEnableControl, FakeReadRegValue,
-                            FakeIsScriptPresent, FakeInstallScripts, FakeHoldsScript, FakeShellExecute};
+const FlowPlatform Fakes = {FakeSetStatusIcon,   FakeSetControlText, FakeEnableControl, FakeReadRegValue,
+                            FakeIsScriptPresent, FakeInstallScripts, FakeHoldsScript,   FakeShellExecute};
 
 using Calls = std::vector<std::string>;
 
@@ -129,7 +130,8 @@ const Calls FailedShown = {
 
 Calls Join(std::initializer_list<Calls> parts) {
     Calls all;
-    for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
+    for (const Calls& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
     return all;
 }
 
@@ -154,9 +156,7 @@ protected:
         Send(WM_INITDIALOG);
         world.calls.clear();
     }
-    static INT_PTR Press(WORD code = BN_CLICKED) {
-        return Send(WM_COMMAND, MAKEWPARAM(1004, code), 0x5678);
-    }
+    static INT_PTR Press(WORD code = BN_CLICKED) { return Send(WM_COMMAND, MAKEWPARAM(1004, code), 0x5678); }
     static const Control& Button() { return world.controls[1004]; }
 };
 
@@ -164,7 +164,8 @@ protected:
 
 TEST_F(Flow, OpeningWithoutVlcInEitherViewShowsNotDetected) {
     EXPECT_EQ(0, Send(WM_INITDIALOG, 0x1234, 0x5678));
-    EXPECT_EQ(world.calls, Join({OpeningReads, {"reg HKLM SOFTWARE\\VideoLAN\\VLC [] 64"}, NotDetectedShown}));
+    EXPECT_EQ(world.calls,
+              Join({OpeningReads, {"reg HKLM SOFTWARE\\VideoLAN\\VLC [] 64"}, NotDetectedShown}));
     EXPECT_FALSE(Button().enabled);
     EXPECT_EQ("INSTALL TURNIX EXTENSION", Button().text);
 }
@@ -234,7 +235,8 @@ TEST_F(Flow, ThePressAfterTheWarningAndEveryLaterOneInstallsWithoutTesting) {
 TEST_F(Flow, NoScriptThereInstallsAndBothHeldShowsInstalled) {
     OpenReady();
     EXPECT_EQ(0, Press());
-    EXPECT_EQ(world.calls, Join({{"present 0", "present 1", "install", "holds 0", "holds 1"}, InstalledShown}));
+    EXPECT_EQ(world.calls,
+              Join({{"present 0", "present 1", "install", "holds 0", "holds 1"}, InstalledShown}));
     EXPECT_FALSE(Button().enabled);
     EXPECT_EQ("INSTALL TURNIX EXTENSION", Button().text);
 }
@@ -267,7 +269,8 @@ TEST_F(Flow, AFailedInstallLeavesTheButtonAndTheNextPressTestsAgain) {
     world.installWorks[0] = world.installWorks[1] = true;
     world.calls.clear();
     Press();
-    EXPECT_EQ(world.calls, Join({{"present 0", "present 1", "install", "holds 0", "holds 1"}, InstalledShown}));
+    EXPECT_EQ(world.calls,
+              Join({{"present 0", "present 1", "install", "holds 0", "holds 1"}, InstalledShown}));
 }
 
 // ---- Any state: the link icon; commands the flow does not act on ----
@@ -289,8 +292,9 @@ TEST_F(Flow, OtherNotificationsControlsAndMessagesDoNothing) {
     }
     for (int id : {IDOK, IDCANCEL, 1001, 1002, 1003, 1006, 0})
         EXPECT_EQ(0, Send(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0));
-    for (UINT message : {static_cast<UINT>(WM_SIZE), static_cast<UINT>(WM_NOTIFY), static_cast<UINT>(WM_CLOSE),
-                         static_cast<UINT>(WM_SYSCOMMAND), static_cast<UINT>(WM_LBUTTONDOWN)})
+    for (UINT message :
+         {static_cast<UINT>(WM_SIZE), static_cast<UINT>(WM_NOTIFY), static_cast<UINT>(WM_CLOSE),
+          static_cast<UINT>(WM_SYSCOMMAND), static_cast<UINT>(WM_LBUTTONDOWN)})
         EXPECT_EQ(0, Send(message, MAKEWPARAM(1004, 0), 0));
     EXPECT_EQ(Calls(), world.calls);
 }

@@ -19,17 +19,15 @@ namespace {
 
 const wchar_t* const FileNames[2] = {L"Turnix+90°.lua", L"Turnix-90°.lua"};
 const wchar_t* const SourceFiles[2] = {L"turnix-cw.lua", L"turnix-ccw.lua"};
-const wchar_t ShellFoldersKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const wchar_t ShellFoldersKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-std::wstring Lower(std::wstring text)
-{
-    if (!text.empty())
-        CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+std::wstring Lower(std::wstring text) {
+    if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
 
-void SetLocalAppData(const std::wstring& folder)
-{
+void SetLocalAppData(const std::wstring& folder) {
     RegSetKeyValueW(HKEY_CURRENT_USER, ShellFoldersKey, L"Local AppData", REG_EXPAND_SZ, folder.c_str(),
                     static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
 }
@@ -37,14 +35,13 @@ void SetLocalAppData(const std::wstring& folder)
 // One registry value, put back as it was (or deleted if it was not there).
 class SavedValue {
 public:
-    explicit SavedValue(const wchar_t* key) : key_(key)
-    {
+    explicit SavedValue(const wchar_t* key) : key_(key) {
         DWORD size = sizeof data_;
-        had_ = RegGetValueW(HKEY_CURRENT_USER, key_, L"Local AppData", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                            &type_, data_, &size) == ERROR_SUCCESS;
+        had_ = RegGetValueW(HKEY_CURRENT_USER, key_, L"Local AppData",
+                            RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type_, data_,
+                            &size) == ERROR_SUCCESS;
     }
-    void Restore() const
-    {
+    void Restore() const {
         if (had_)
             RegSetKeyValueW(HKEY_CURRENT_USER, key_, L"Local AppData", type_, data_,
                             static_cast<DWORD>((wcslen(data_) + 1) * sizeof(wchar_t)));
@@ -62,8 +59,7 @@ private:
 // Puts the prefix's own "Local AppData" back after the run, with the copy the shell caches.
 class ShellFolderSandbox : public testing::Environment {
 public:
-    void TearDown() override
-    {
+    void TearDown() override {
         userShellFolders_.Restore();
         shellFolders_.Restore();
     }
@@ -76,8 +72,7 @@ const testing::Environment* const sandbox = testing::AddGlobalTestEnvironment(ne
 
 class InstallTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         caseFolder_ = TempFolder() + L"turnix-install Алексей 李雷\\" +
                       Widen(testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
         RemoveTree(caseFolder_);
@@ -89,8 +84,7 @@ protected:
     }
 
     // Steers the shell to base\Local and creates base\roaming\vlc\lua\extensions\.
-    void UseBase(const std::wstring& base)
-    {
+    void UseBase(const std::wstring& base) {
         roaming_ = Lower(base) + L"roaming\\";
         extensions_ = roaming_ + L"vlc\\lua\\extensions\\";
         MakeFolders(base + L"Local\\");
@@ -101,9 +95,10 @@ protected:
     std::wstring PathOf(int i) const { return extensions_ + FileNames[i]; }
     // The path as the program builds it: two backslashes where folder and relative path meet.
     std::wstring JoinedPath(int i) const { return roaming_ + L"\\vlc\\lua\\extensions\\" + FileNames[i]; }
-    std::string Stale(int i) const { return "-- older script, longer than the new one\r\n" + script_[i] + script_[i]; }
-    void ExpectInstalled(int i) const
-    {
+    std::string Stale(int i) const {
+        return "-- older script, longer than the new one\r\n" + script_[i] + script_[i];
+    }
+    void ExpectInstalled(int i) const {
         EXPECT_EQ(ReadBytes(PathOf(i)), script_[i]) << FileNames[i];
         EXPECT_TRUE(IsScriptPresent(ScriptTable[i]));
         EXPECT_TRUE(HoldsScript(ScriptTable[i]));
@@ -115,8 +110,7 @@ protected:
     std::string script_[2];
 };
 
-TEST_F(InstallTest, FirstInstallationWritesBothScriptsByteForByte)
-{
+TEST_F(InstallTest, FirstInstallationWritesBothScriptsByteForByte) {
     EXPECT_FALSE(IsScriptPresent(ScriptTable[0]) || IsScriptPresent(ScriptTable[1]));
     SetErrorMode(SEM_NOGPFAULTERRORBOX);
     InstallScripts();
@@ -131,13 +125,11 @@ TEST_F(InstallTest, FirstInstallationWritesBothScriptsByteForByte)
     }
 }
 
-TEST_F(InstallTest, LinuxSideNamesCarryTheDegreeSign)
-{
+TEST_F(InstallTest, LinuxSideNamesCarryTheDegreeSign) {
     using UnixName = char*(CDECL*)(const WCHAR*);
     auto unixName = reinterpret_cast<UnixName>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    if (!unixName)
-        GTEST_SKIP() << "needs Wine";
+    if (!unixName) GTEST_SKIP() << "needs Wine";
     InstallScripts();
     const char* const linuxNames[2] = {"/Turnix+90\xC2\xB0.lua", "/Turnix-90\xC2\xB0.lua"};
     for (int i = 0; i < 2; ++i) {
@@ -151,8 +143,7 @@ TEST_F(InstallTest, LinuxSideNamesCarryTheDegreeSign)
 }
 
 // Earlier files are removed and created anew: a name in other case comes back in the script's own.
-TEST_F(InstallTest, EarlierFilesAreReplacedWithoutOldTail)
-{
+TEST_F(InstallTest, EarlierFilesAreReplacedWithoutOldTail) {
     WriteBytes(extensions_ + L"TURNIX+90°.LUA", Stale(0));
     WriteBytes(PathOf(1), Stale(1));
     InstallScripts();
@@ -161,16 +152,14 @@ TEST_F(InstallTest, EarlierFilesAreReplacedWithoutOldTail)
     ExpectInstalled(1);
 }
 
-TEST_F(InstallTest, OnlyOneEarlierFileStillWritesBoth)
-{
+TEST_F(InstallTest, OnlyOneEarlierFileStillWritesBoth) {
     WriteBytes(PathOf(1), Stale(1));
     InstallScripts();
     ExpectInstalled(0);
     ExpectInstalled(1);
 }
 
-TEST_F(InstallTest, MissingExtensionsFolderCreatesNothing)
-{
+TEST_F(InstallTest, MissingExtensionsFolderCreatesNothing) {
     for (const wchar_t* parent : {L"vlc\\lua\\", L""}) {
         const std::wstring folder = roaming_ + parent;
         RemoveTree(folder + ListFolder(folder).at(0) + L"\\");
@@ -182,8 +171,7 @@ TEST_F(InstallTest, MissingExtensionsFolderCreatesNothing)
 }
 
 // Same size as the script but one byte off, so only a full content check tells them apart.
-TEST_F(InstallTest, ReadOnlyEarlierFileStaysUnchangedAndIsNotTheScript)
-{
+TEST_F(InstallTest, ReadOnlyEarlierFileStaysUnchangedAndIsNotTheScript) {
     std::string older = script_[0];
     older[older.size() / 2] ^= 1;
     WriteBytes(PathOf(0), older);
@@ -196,8 +184,7 @@ TEST_F(InstallTest, ReadOnlyEarlierFileStaysUnchangedAndIsNotTheScript)
 }
 
 // Such files survive the removal and are rewritten in place: the old tail must not remain.
-TEST_F(InstallTest, HiddenOrSystemEarlierFileEndsUpExact)
-{
+TEST_F(InstallTest, HiddenOrSystemEarlierFileEndsUpExact) {
     for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
         SCOPED_TRACE(attribute);
         WriteBytes(PathOf(0), Stale(0));
@@ -210,8 +197,7 @@ TEST_F(InstallTest, HiddenOrSystemEarlierFileEndsUpExact)
     }
 }
 
-TEST_F(InstallTest, FolderBearingAScriptNameIsLeftAlone)
-{
+TEST_F(InstallTest, FolderBearingAScriptNameIsLeftAlone) {
     ASSERT_TRUE(CreateDirectoryW(PathOf(0).c_str(), nullptr));
     WriteBytes(PathOf(0) + L"\\inside.txt", "kept");
     InstallScripts();
@@ -222,12 +208,12 @@ TEST_F(InstallTest, FolderBearingAScriptNameIsLeftAlone)
 }
 
 // The scripts are opened for exclusive use, so even a holder that shares reading and writing wins.
-TEST_F(InstallTest, FileHeldOpenElsewhereIsNotTouched)
-{
+TEST_F(InstallTest, FileHeldOpenElsewhereIsNotTouched) {
     for (DWORD holderSharing : {0ul, static_cast<unsigned long>(FILE_SHARE_READ | FILE_SHARE_WRITE)}) {
         SCOPED_TRACE(holderSharing);
         WriteBytes(PathOf(0), Stale(0));
-        HANDLE held = CreateFileW(PathOf(0).c_str(), GENERIC_READ, holderSharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE held =
+            CreateFileW(PathOf(0).c_str(), GENERIC_READ, holderSharing, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         EXPECT_FALSE(RemoveFile(PathOf(0)));
         InstallScripts();
@@ -239,8 +225,7 @@ TEST_F(InstallTest, FileHeldOpenElsewhereIsNotTouched)
     }
 }
 
-TEST_F(InstallTest, MissingResourceGivesEmptyBytesAndAnEmptyFile)
-{
+TEST_F(InstallTest, MissingResourceGivesEmptyBytesAndAnEmptyFile) {
     EXPECT_EQ(LoadDataResource("NOSUCHSCRIPT"), "");
     WriteBytes(PathOf(0), Stale(0));
     EXPECT_TRUE(WriteWholeFile(PathOf(0), LoadDataResource("NOSUCHSCRIPT")));
@@ -248,8 +233,7 @@ TEST_F(InstallTest, MissingResourceGivesEmptyBytesAndAnEmptyFile)
     EXPECT_EQ(ReadBytes(PathOf(0)), "");
 }
 
-TEST_F(InstallTest, PresenceIgnoresADoubledBackslash)
-{
+TEST_F(InstallTest, PresenceIgnoresADoubledBackslash) {
     WriteBytes(PathOf(0), "x");
     const std::wstring folder = extensions_.substr(0, extensions_.size() - 1);
     for (int i = 0; i < 2; ++i) {
@@ -260,8 +244,7 @@ TEST_F(InstallTest, PresenceIgnoresADoubledBackslash)
     EXPECT_TRUE(IsFilePresent(folder)) << "a folder counts as present";
 }
 
-TEST(FileStepsTest, DriveThatDoesNotExistFailsQuietly)
-{
+TEST(FileStepsTest, DriveThatDoesNotExistFailsQuietly) {
     const DWORD drives = GetLogicalDrives();
     wchar_t letter = L'Z';
     while (letter > 'D' && (drives & (1u << (letter - 'A'))))
@@ -282,11 +265,9 @@ TEST(FileStepsTest, DriveThatDoesNotExistFailsQuietly)
 // A failed folder query leaves the base "\", and the joined paths would name \\vlc\lua\... .
 // Wine serves such a share from dosdevices\unc, so the test can plant files there and see
 // that they are neither removed, nor rewritten, nor taken as installed scripts.
-TEST_F(InstallTest, FailedFolderQueryTouchesNothing)
-{
+TEST_F(InstallTest, FailedFolderQueryTouchesNothing) {
     wchar_t prefix[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH))
-        GTEST_SKIP() << "needs a Wine prefix";
+    if (!GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH)) GTEST_SKIP() << "needs a Wine prefix";
     std::wstring share = std::wstring(L"Z:") + prefix + L"\\dosdevices\\unc\\";
     std::replace(share.begin(), share.end(), L'/', L'\\');
     MakeFolders(share + L"vlc\\lua\\extensions\\");
@@ -310,8 +291,7 @@ TEST_F(InstallTest, FailedFolderQueryTouchesNothing)
 
 // The file steps take at most 255 UTF-16 units; a longer script path must not be cut to name
 // another entry (here "Turnix+90°.lu"), and such a script is not attempted at all.
-TEST_F(InstallTest, OverlongPathIsRefusedNotCut)
-{
+TEST_F(InstallTest, OverlongPathIsRefusedNotCut) {
     for (std::size_t length : {MaxFilePathLength, MaxFilePathLength + 1}) {
         SCOPED_TRACE(length);
         const std::size_t fixed = caseFolder_.size() + std::wstring(L"\\roaming\\").size() + 34;

@@ -15,7 +15,7 @@ namespace {
 
 constexpr UINT Continue = WM_APP + 1;
 
-std::function<void(HWND)> atInit;   // what a test checks once the dialog is running
+std::function<void(HWND)> atInit;  // what a test checks once the dialog is running
 
 INT_PTR TestCallback(HWND dialog, UINT message, WPARAM, LPARAM) noexcept {
     if (message == WM_INITDIALOG) PostMessageA(dialog, Continue, 0, 0);
@@ -68,7 +68,12 @@ TEST(MainDialog, OpensAsTheInstallerDescribesIt) {
         EXPECT_NE(0, SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
         EXPECT_NE(0, SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
 
-        struct Expected { int id; const char* cls; DWORD style; RECT box; };
+        struct Expected {
+            int id;
+            const char* cls;
+            DWORD style;
+            RECT box;
+        };
         const Expected table[] = {
             {StatusImageId, "Static", 0x50000003, {8, 4, 56, 52}},
             {StatusLine1Id, "Static", 0x50000000, {70, 8, 320, 24}},
@@ -120,7 +125,8 @@ TEST(SetStatusIcon, ShowsTheShellIconAfterTheNumberAtTheGivenSize) {
         LONG nb = GetBitmapBits(b.hbmColor, sizeof bitsB, bitsB);
         EXPECT_EQ(na, nb);
         EXPECT_EQ(0, std::memcmp(bitsA, bitsB, sizeof bitsA));
-        for (HBITMAP h : {a.hbmColor, a.hbmMask, b.hbmColor, b.hbmMask}) DeleteObject(h);
+        for (HBITMAP h : {a.hbmColor, a.hbmMask, b.hbmColor, b.hbmMask})
+            DeleteObject(h);
 
         SetStatusIcon(dialog, LinkIconId, 6, 16);
         EXPECT_EQ(16, IconWidth(ImageOf(dialog, LinkIconId)));
@@ -134,7 +140,7 @@ TEST(SetStatusIcon, NumberWithoutResourceClearsTheControl) {
         SetStatusIcon(dialog, StatusImageId, 6, 48);
         SetStatusIcon(dialog, StatusImageId, 65000, 48);
         EXPECT_EQ(nullptr, ImageOf(dialog, StatusImageId));
-        SetStatusIcon(dialog, 4242, 6, 48);   // no such control: nothing happens
+        SetStatusIcon(dialog, 4242, 6, 48);  // no such control: nothing happens
     });
 }
 

@@ -15,8 +15,8 @@ void RunProgram(const std::string& arguments) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process))
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process))
         << "cannot start " << FromUnixPath(TURNIX_EXE_UNIX_PATH) << ", error " << GetLastError();
     HWND dialog = WaitForProgramWindow(process.dwProcessId, process.hProcess);
     EXPECT_NE(nullptr, dialog) << "no visible \"VLC Turnix\" window";
@@ -46,12 +46,8 @@ void RunProgram(const std::string& arguments) {
     CloseHandle(process.hProcess);
 }
 
-TEST(Program, ShowsTheDialogAndEndsWithZeroWhenClosed) {
-    RunProgram("");
-}
+TEST(Program, ShowsTheDialogAndEndsWithZeroWhenClosed) { RunProgram(""); }
 
-TEST(Program, IgnoresItsCommandLine) {
-    RunProgram(" /S --install \"C:\\some where\" -h");
-}
+TEST(Program, IgnoresItsCommandLine) { RunProgram(" /S --install \"C:\\some where\" -h"); }
 
 }  // namespace

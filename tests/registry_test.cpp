@@ -11,38 +11,32 @@ namespace {
 const char Sandbox[] = "Software\\TurnixTest\\Registry";
 const std::string SandboxPath = Sandbox;
 
-void DeleteSandbox()
-{
+void DeleteSandbox() {
     LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, Sandbox);
     ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << "got " << status;
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TurnixTest");  // only goes if empty
 }
 
 // Writes one value (name "" for the default value) below the sandbox, creating the key.
-void SetValue(const std::string& subkey, const std::string& name, DWORD type,
-              const std::string& data, REGSAM view = 0, HKEY root = HKEY_CURRENT_USER,
-              const std::string& base = SandboxPath)
-{
+void SetValue(const std::string& subkey, const std::string& name, DWORD type, const std::string& data,
+              REGSAM view = 0, HKEY root = HKEY_CURRENT_USER, const std::string& base = SandboxPath) {
     HKEY key = nullptr;
     const std::string path = subkey.empty() ? base : base + "\\" + subkey;
-    ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS)
+    ASSERT_EQ(
+        RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
+        ERROR_SUCCESS)
         << path;
-    const LONG status = RegSetValueExA(key, name.c_str(), 0, type,
-                                       reinterpret_cast<const BYTE*>(data.data()),
+    const LONG status = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                                        static_cast<DWORD>(data.size()));
     RegCloseKey(key);
     ASSERT_EQ(status, ERROR_SUCCESS) << name;
 }
 
-void SetString(const std::string& subkey, const std::string& name, const std::string& text)
-{
+void SetString(const std::string& subkey, const std::string& name, const std::string& text) {
     SetValue(subkey, name, REG_SZ, text + '\0');
 }
 
-std::string Read(const std::string& subkey, const std::string& name)
-{
+std::string Read(const std::string& subkey, const std::string& name) {
     return ReadRegValue(HKEY_CURRENT_USER, SandboxPath + "\\" + subkey, name);
 }
 
@@ -52,8 +46,7 @@ protected:
     void TearDown() override { DeleteSandbox(); }
 };
 
-TEST_F(RegistryTest, DefaultValueMissingEmptyOrSet)
-{
+TEST_F(RegistryTest, DefaultValueMissingEmptyOrSet) {
     SetString("NoDefault", "Other", "x");
     SetString("EmptyDefault", "", "");
     const std::string folder = "C:\\Program Files\\VideoLAN\\VLC \xC9t\xE9";
@@ -69,8 +62,7 @@ TEST_F(RegistryTest, DefaultValueMissingEmptyOrSet)
     }
 }
 
-TEST_F(RegistryTest, StarSelectsTheDefaultNotAValueNamedStar)
-{
+TEST_F(RegistryTest, StarSelectsTheDefaultNotAValueNamedStar) {
     SetString("Key", "", "default");
     SetString("Key", "*", "named star");
     SetString("Key", "**", "two stars");
@@ -78,8 +70,7 @@ TEST_F(RegistryTest, StarSelectsTheDefaultNotAValueNamedStar)
     EXPECT_EQ(Read("Key", "**"), "two stars");
 }
 
-TEST_F(RegistryTest, MissingKeyOrValueGivesEmptyText)
-{
+TEST_F(RegistryTest, MissingKeyOrValueGivesEmptyText) {
     SetString("Key", "Present", "yes");
     EXPECT_EQ(Read("Key", "Present"), "yes");
     EXPECT_EQ(Read("Key", "Absent"), "");
@@ -87,8 +78,7 @@ TEST_F(RegistryTest, MissingKeyOrValueGivesEmptyText)
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, "", "Present"), "");
 }
 
-TEST_F(RegistryTest, NamesAndPathsAreCutAtTheirBuffers)
-{
+TEST_F(RegistryTest, NamesAndPathsAreCutAtTheirBuffers) {
     const std::string name255(255, 'n');
     SetString("Key", name255, "long name");
     EXPECT_EQ(Read("Key", name255), "long name");
@@ -98,12 +88,10 @@ TEST_F(RegistryTest, NamesAndPathsAreCutAtTheirBuffers)
 
     // The ANSI registry functions take no path longer than MAX_PATH, so the 299-character
     // cut cannot be seen; the cut at a zero byte can.
-    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, SandboxPath + "\\Key" + '\0' + "Other", "Ver"),
-              "cut at zero");
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, SandboxPath + "\\Key" + '\0' + "Other", "Ver"), "cut at zero");
 }
 
-TEST_F(RegistryTest, DataIsBoundedTo256Bytes)
-{
+TEST_F(RegistryTest, DataIsBoundedTo256Bytes) {
     const std::string bytes256(256, 'b');
     SetValue("Key", "Bin256", REG_BINARY, bytes256);
     EXPECT_EQ(Read("Key", "Bin256"), bytes256);
@@ -127,8 +115,7 @@ TEST_F(RegistryTest, DataIsBoundedTo256Bytes)
     EXPECT_EQ(Read("Key", ""), longPath.substr(0, 256));
 }
 
-TEST_F(RegistryTest, OtherTypesGiveTheirBytesUpToAZero)
-{
+TEST_F(RegistryTest, OtherTypesGiveTheirBytesUpToAZero) {
     SetValue("Key", "Expand", REG_EXPAND_SZ, std::string("%SystemRoot%\\vlc") + '\0');
     EXPECT_EQ(Read("Key", "Expand"), "%SystemRoot%\\vlc");
     SetValue("Key", "Multi", REG_MULTI_SZ, std::string("first\0second\0\0", 14));
@@ -138,14 +125,13 @@ TEST_F(RegistryTest, OtherTypesGiveTheirBytesUpToAZero)
     EXPECT_EQ(Read("Key", "Dword"), "ABC");
 }
 
-TEST_F(RegistryTest, ReadsAKeyThatDeniesWriteAccess)
-{
+TEST_F(RegistryTest, ReadsAKeyThatDeniesWriteAccess) {
     SetString("ReadOnly", "", "readable");
     const std::string path = SandboxPath + "\\ReadOnly";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     // Everyone: read, delete and change permissions (for the clean-up), nothing else.
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-        "D:P(A;;KRSDWD;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRSDWD;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
     const LONG set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
@@ -155,8 +141,7 @@ TEST_F(RegistryTest, ReadsAKeyThatDeniesWriteAccess)
 
     HKEY full = nullptr;
     const LONG fullOpen = RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &full);
-    if (fullOpen == ERROR_SUCCESS)
-        RegCloseKey(full);
+    if (fullOpen == ERROR_SUCCESS) RegCloseKey(full);
     ASSERT_EQ(fullOpen, ERROR_ACCESS_DENIED) << "the key should refuse full access";
     EXPECT_EQ(Read("ReadOnly", ""), "readable");
 }
@@ -167,8 +152,7 @@ protected:
     static constexpr const char* Base = "Software\\TurnixTest";
     void SetUp() override { Clean(); }
     void TearDown() override { Clean(); }
-    static void Clean()
-    {
+    static void Clean() {
         for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
             RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\TurnixTest\\View", view, 0);
             RegDeleteKeyExA(HKEY_LOCAL_MACHINE, Base, view, 0);
@@ -176,10 +160,9 @@ protected:
     }
 };
 
-TEST_F(RegistryViewTest, KeyOnlyInThe64BitView)
-{
-    SetValue("View", "", REG_SZ, std::string("C:\\Program Files\\VideoLAN\\VLC") + '\0',
-             KEY_WOW64_64KEY, HKEY_LOCAL_MACHINE, Base);
+TEST_F(RegistryViewTest, KeyOnlyInThe64BitView) {
+    SetValue("View", "", REG_SZ, std::string("C:\\Program Files\\VideoLAN\\VLC") + '\0', KEY_WOW64_64KEY,
+             HKEY_LOCAL_MACHINE, Base);
     const std::string path = std::string(Base) + "\\View";
     EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, path, "", RegistryView::Wow64_64),
               "C:\\Program Files\\VideoLAN\\VLC");
@@ -187,4 +170,4 @@ TEST_F(RegistryViewTest, KeyOnlyInThe64BitView)
     EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, path, "", RegistryView::Default), "");
 }
 
-} // namespace
+}  // namespace

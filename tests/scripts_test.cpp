@@ -38,7 +38,7 @@ protected:
     }
 
     std::string Resource(const char* name) const {
-        HRSRC found = FindResourceA(module_, name, MAKEINTRESOURCEA(10));   // RT_RCDATA
+        HRSRC found = FindResourceA(module_, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
         if (!found) return "<missing>";
         HGLOBAL loaded = LoadResource(module_, found);
         const void* bytes = loaded ? LockResource(loaded) : nullptr;
@@ -105,7 +105,8 @@ TEST_F(ProgramFile, EachScriptIsInEnglishUnitedStatesAlone) {
                                reinterpret_cast<LONG_PTR>(&found));
         ASSERT_EQ(found.count, 1);
         EXPECT_EQ(found.languages[0], EnglishUnitedStates);
-        EXPECT_NE(FindResourceExA(module_, MAKEINTRESOURCEA(10), script.resource, EnglishUnitedStates), nullptr);
+        EXPECT_NE(FindResourceExA(module_, MAKEINTRESOURCEA(10), script.resource, EnglishUnitedStates),
+                  nullptr);
     }
 }
 
@@ -157,13 +158,12 @@ void CollectStrings(const char* node, const char* end, std::map<std::wstring, st
 }
 
 std::wstring Lowered(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towlower(c));
     return text;
 }
 
-std::wstring Widened(const std::string& ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
-}
+std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 // The text between `before` and the next `after` in the script, or "<missing>".
 std::string Between(const std::string& text, const std::string& before, const std::string& after) {

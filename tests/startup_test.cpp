@@ -74,10 +74,12 @@ TEST(RunTurnixProcess, CallsTheMainRoutineAndReturnsItsResult) {
 TEST(RunTurnixProcess, EndsWith255WithoutThreadState) {
     // Take every thread-local slot, so that the per-thread state cannot be set up.
     std::vector<DWORD> taken;
-    for (DWORD slot; (slot = TlsAlloc()) != TLS_OUT_OF_INDEXES;) taken.push_back(slot);
+    for (DWORD slot; (slot = TlsAlloc()) != TLS_OUT_OF_INDEXES;)
+        taken.push_back(slot);
     mainCall = MainCall{};
     const int exitCode = RunTurnixProcess();
-    for (DWORD slot : taken) TlsFree(slot);
+    for (DWORD slot : taken)
+        TlsFree(slot);
     EXPECT_EQ(255, exitCode);
     EXPECT_EQ(0, mainCall.calls);
     ASSERT_FALSE(taken.empty());

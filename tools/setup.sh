@@ -21,6 +21,7 @@ have lua5.1                      || missing+=(lua5.1)
 have lua5.2                      || missing+=(lua5.2)
 have lua5.4                      || missing+=(lua5.4)
 have python3                     || missing+=(python3)
+have clang-format                || missing+=(clang-format)
 [ -d /usr/src/googletest ]       || missing+=(googletest)
 # Wine's own fonts: without Marlett the caption buttons show as letters.
 dpkg -s fonts-wine >/dev/null 2>&1 || missing+=(fonts-wine)

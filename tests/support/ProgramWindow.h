@@ -18,7 +18,8 @@ inline BOOL CALLBACK Match(HWND window, LPARAM lParam) {
     GetWindowThreadProcessId(window, &owner);
     char caption[64] = {};
     GetWindowTextA(window, caption, sizeof caption);
-    if (owner != search->processId || !IsWindowVisible(window) || std::string(caption) != "VLC Turnix") return TRUE;
+    if (owner != search->processId || !IsWindowVisible(window) || std::string(caption) != "VLC Turnix")
+        return TRUE;
     search->found = window;
     return FALSE;
 }

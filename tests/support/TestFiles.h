@@ -13,7 +13,8 @@ inline std::string ReadBytes(const std::wstring& path) {
     FILE* in = _wfopen(path.c_str(), L"rb");
     if (!in) return bytes;
     char chunk[4096];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.append(chunk, got);
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+        bytes.append(chunk, got);
     std::fclose(in);
     return bytes;
 }
