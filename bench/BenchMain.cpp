@@ -183,30 +183,27 @@ void MeasureStartUp(const std::string& installer, const std::string& baseline, c
     TimeStart(baseline, VisibleOnly);
     TimeStart(loads, VisibleOnly);
     results.statusShown = TimeStart(installer, StatusTextsSet).seconds >= 0;
-    bool (*installerReady)(HWND) = results.statusShown ? StatusTextsSet : VisibleOnly;
+    // One entry per program: what it is, when it counts as started, where its figures go.
+    struct Contender {
+        const std::string& exe;
+        bool (*ready)(HWND);
+        std::vector<double>& seconds;
+        std::vector<double>* peaks;
+    };
+    const Contender contenders[] = {
+        {installer, results.statusShown ? StatusTextsSet : VisibleOnly, results.installerStart,
+         &results.installerStartPeak},
+        {baseline, VisibleOnly, results.baselineStart, &results.baselinePeak},
+        {loads, VisibleOnly, results.loadsStart, nullptr},
+    };
     for (int run = 0; run < runs; ++run) {
         for (int turn = 0; turn < 3; ++turn) {
             // Rotate which program goes first, so none always follows the same one.
-            switch ((run + turn) % 3) {
-            case 0: {
-                const Sample sample = TimeStart(installer, installerReady);
-                if (sample.seconds < 0) continue;
-                results.installerStart.push_back(sample.seconds);
-                results.installerStartPeak.push_back(sample.peakBytes);
-                break;
-            }
-            case 1: {
-                const Sample sample = TimeStart(baseline, VisibleOnly);
-                if (sample.seconds < 0) continue;
-                results.baselineStart.push_back(sample.seconds);
-                results.baselinePeak.push_back(sample.peakBytes);
-                break;
-            }
-            default: {
-                const Sample sample = TimeStart(loads, VisibleOnly);
-                if (sample.seconds >= 0) results.loadsStart.push_back(sample.seconds);
-            }
-            }
+            const Contender& next = contenders[(run + turn) % 3];
+            const Sample sample = TimeStart(next.exe, next.ready);
+            if (sample.seconds < 0) continue;
+            next.seconds.push_back(sample.seconds);
+            if (next.peaks) next.peaks->push_back(sample.peakBytes);
         }
     }
 }
