@@ -114,8 +114,7 @@ TEST_F(ProgramFile, EachScriptIsInEnglishUnitedStatesAlone) {
 class VersionBlock : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string path = FromUnixPath(TURNIX_EXE_UNIX_PATH);
-        path_.assign(path.begin(), path.end());  // the build path is ASCII
+        path_ = Widen(FromUnixPath(TURNIX_EXE_UNIX_PATH));
         const DWORD size = GetFileVersionInfoSizeW(path_.c_str(), nullptr);
         ASSERT_GT(size, 0u) << "no version block, error " << GetLastError();
         block_.resize(size);
@@ -163,8 +162,6 @@ std::wstring Lowered(std::wstring text) {
     return text;
 }
 
-std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 // The text between `before` and the next `after` in the script, or "<missing>".
 std::string Between(const std::string& text, const std::string& before, const std::string& after) {
     const size_t from = text.find(before);
@@ -197,8 +194,8 @@ TEST_F(VersionBlock, FixedNumbersTranslationAndNamesAreTheProgramsOwn) {
     EXPECT_EQ(String(L"ProductName"), L"VLC Turnix extension");
     EXPECT_EQ(String(L"OriginalFilename"), L"VLC Turnix extension.exe");
     EXPECT_EQ(String(L"InternalName"), L"VLC Turnix extension.exe");
-    EXPECT_EQ(String(L"FileVersion"), Widened(TURNIX_VERSION_TEXT));
-    EXPECT_EQ(String(L"ProductVersion"), Widened(TURNIX_VERSION_TEXT));
+    EXPECT_EQ(String(L"FileVersion"), Widen(TURNIX_VERSION_TEXT));
+    EXPECT_EQ(String(L"ProductVersion"), Widen(TURNIX_VERSION_TEXT));
 }
 
 // Windows takes a program without a manifest whose name or version strings hold one of these
