@@ -4,7 +4,7 @@
 set -euo pipefail
 REPO="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$REPO"
-command -v clang-format >/dev/null || { echo "format: clang-format is missing (bash tools/setup.sh installs it)" >&2; exit 1; }
+command -v clang-format >/dev/null || { echo "format: clang-format is missing (bash tools/setup.sh test installs it)" >&2; exit 1; }
 
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' | while read -r f; do [ -f "$f" ] && echo "$f"; done)

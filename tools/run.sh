@@ -6,16 +6,18 @@
 # but a shown dialog that ends with exit code 0 makes this script fail.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-bash "$REPO/tools/setup.sh"
+bash "$REPO/tools/setup.sh" run
+export TURNIX_BUILD_TESTING=OFF
 
 BUILD="$(pick_build_dir)"
+EXE="$BUILD/VLC Turnix extension.exe"
+[ -f "$EXE" ] || echo "building the program (first run only)…"
 # The build's own output only matters when it fails.
 if ! configure_and_build "$BUILD" turnix >"$BUILD/build.log" 2>&1; then
     cat "$BUILD/build.log" >&2
     exit 1
 fi
 tail -n 1 "$BUILD/build.log"
-EXE="$BUILD/VLC Turnix extension.exe"
 
 export TURNIX_WINEPREFIX="$BUILD/wine-run/prefix"
 make_prefix "$TURNIX_WINEPREFIX"

@@ -5,7 +5,8 @@
 # its own, so the test prefix stays untouched.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-bash "$REPO/tools/setup.sh"
+bash "$REPO/tools/setup.sh" run
+export TURNIX_BUILD_TESTING=OFF
 
 BUILD="$(pick_build_dir)"
 configure_and_build "$BUILD" turnix

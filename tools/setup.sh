@@ -1,7 +1,17 @@
 #!/bin/bash
-# Installs what building and testing need on a Debian 12 machine. Safe to run again:
-# every step checks first and only acts on what is missing.
+# Installs what one command needs on a Debian 12 machine, and no more:
+#   setup.sh build   the cross compiler, CMake and Python (tools/release.sh)
+#   setup.sh run     also Wine, Xvfb and the screenshot tools (tools/run.sh)
+#   setup.sh test    also what the suite alone uses (tools/test.sh; the default)
+# Safe to run again: every step checks first and only acts on what is missing. apt's own
+# output goes to a log that is shown only when a step fails.
 set -euo pipefail
+
+purpose="${1:-test}"
+case "$purpose" in build | run | test) ;; *) echo "usage: setup.sh [build|run|test]" >&2; exit 2 ;; esac
+
+LOG="$(mktemp "${TMPDIR:-/tmp}/turnix-setup.XXXXXX")"
+trap 'rm -f "$LOG"' EXIT
 
 need_root() {
     if [ "$(id -u)" != 0 ]; then
@@ -9,67 +19,142 @@ need_root() {
         exit 1
     fi
 }
-
-missing=()
 have() { command -v "$1" >/dev/null 2>&1; }
+
+# Runs a command with its output in the log; returns its status.
+logged() { "$@" >>"$LOG" 2>&1; }
+# The same, but a failure shows the log and ends the set-up.
+quietly() {
+    logged "$@" && return 0
+    echo "setup: failed: $*" >&2
+    tail -n 40 "$LOG" >&2
+    exit 1
+}
+
+apt_updated=
+apt_install() {   # packages
+    [ -n "$apt_updated" ] || { logged apt-get update && apt_updated=1; } || return 1
+    logged env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$@"
+}
+install_or_fail() {   # what, packages
+    local what="$1"; shift
+    need_root "$@"
+    echo "installing $what (first run only)…"
+    apt_install "$@" && return 0
+    echo "setup: could not install: $*" >&2
+    tail -n 40 "$LOG" >&2
+    exit 1
+}
+
+# ---- Building: the cross compiler, CMake, and Python for the icon generator ----
+missing=()
 have i686-w64-mingw32-g++-posix || missing+=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 have cmake                       || missing+=(cmake)
-have xvfb-run                    || missing+=(xvfb xauth)
-have xdotool                     || missing+=(xdotool x11-utils)
-[ -x /usr/bin/import ]          || missing+=(imagemagick)
-have lua5.1                      || missing+=(lua5.1)
-have lua5.2                      || missing+=(lua5.2)
-have lua5.4                      || missing+=(lua5.4)
 have python3                     || missing+=(python3)
-have clang-format                || missing+=(clang-format)
-[ -d /usr/src/googletest ]       || missing+=(googletest)
-# Wine's own fonts: without Marlett the caption buttons show as letters.
-dpkg -s fonts-wine >/dev/null 2>&1 || missing+=(fonts-wine)
-[ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] || missing+=(wine wine32:i386 wine64)
 
-if [ ${#missing[@]} -gt 0 ]; then
-    need_root "${missing[@]}"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        dpkg --add-architecture i386
+# ---- Running: Wine, a virtual screen and what the screenshot takes ----
+if [ "$purpose" != build ]; then
+    have xvfb-run                || missing+=(xvfb xauth)
+    have xdotool                 || missing+=(xdotool x11-utils)
+    [ -x /usr/bin/import ]       || missing+=(imagemagick)
+    # Wine's own fonts: without Marlett the caption buttons show as letters.
+    dpkg -s fonts-wine >/dev/null 2>&1 || missing+=(fonts-wine)
+    if ! { [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ]; }; then
+        missing+=(wine wine32:i386 wine64)
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            need_root "the i386 architecture for Wine"
+            dpkg --add-architecture i386
+        fi
     fi
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+[ ${#missing[@]} -eq 0 ] || install_or_fail "build packages" "${missing[@]}"
 
-# ---- Locales for the tests under other Windows code pages ----
-# Wine takes a process's ANSI code page from LANG, and only from a locale that glibc has:
-# zh_CN gives 936 and ja_JP 932 (tests/flow.cmake). Debian ships them all commented out.
-suite_locales=("zh_CN.UTF-8 UTF-8" "ja_JP.UTF-8 UTF-8")
-missing_locales=()
-for entry in "${suite_locales[@]}"; do
-    name="${entry%% *}"
-    locale -a 2>/dev/null | grep -qix "${name%%.*}.utf-\?8" || missing_locales+=("$entry")
-done
-if [ ${#missing_locales[@]} -gt 0 ]; then
-    need_root "locales ${missing_locales[*]%% *}"
-    if [ ! -x /usr/sbin/locale-gen ]; then
-        apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends locales >/dev/null
-    fi
-    for entry in "${missing_locales[@]}"; do
-        sed -i "s/^# *${entry}\$/${entry}/" /etc/locale.gen
-        grep -qx "$entry" /etc/locale.gen || echo "$entry" >> /etc/locale.gen
+# ---- Testing: interpreters, GoogleTest, the formatter, the signing tool ----
+if [ "$purpose" = test ]; then
+    missing=()
+    have lua5.1                  || missing+=(lua5.1)
+    have lua5.2                  || missing+=(lua5.2)
+    have lua5.4                  || missing+=(lua5.4)
+    have clang-format            || missing+=(clang-format)
+    [ -d /usr/src/googletest ]   || missing+=(googletest)
+    [ ${#missing[@]} -eq 0 ] || install_or_fail "test packages" "${missing[@]}"
+
+    # Wine takes a process's ANSI code page from LANG, and only from a locale that glibc has:
+    # zh_CN gives 936 and ja_JP 932 (tests/flow.cmake). Debian ships them all commented out.
+    suite_locales=("zh_CN.UTF-8 UTF-8" "ja_JP.UTF-8 UTF-8")
+    missing_locales=()
+    for entry in "${suite_locales[@]}"; do
+        name="${entry%% *}"
+        locale -a 2>/dev/null | grep -qix "${name%%.*}.utf-\?8" || missing_locales+=("$entry")
     done
-    locale-gen --keep-existing >/dev/null
+    if [ ${#missing_locales[@]} -gt 0 ]; then
+        need_root "locales ${missing_locales[*]%% *}"
+        [ -x /usr/sbin/locale-gen ] || install_or_fail "the locale generator" locales
+        echo "generating the test locales (first run only)…"
+        for entry in "${missing_locales[@]}"; do
+            sed -i "s/^# *${entry}\$/${entry}/" /etc/locale.gen
+            grep -qx "$entry" /etc/locale.gen || echo "$entry" >> /etc/locale.gen
+        done
+        quietly locale-gen --keep-existing
+    fi
 fi
 
+# ---- Wine's 32-bit loader on kernels without 32-bit emulation ----
 # Wine's 32-bit loader is a 32-bit Linux program. Some kernels boot with 32-bit
 # emulation switched off; there qemu's user mode runs it instead. Debian 12's own
 # qemu (7.2) needs a minute per Wine process, the backported one (10.x) a fraction
 # of a second, so only the latter will do.
+
+# The machine's own Debian mirror: the first source that serves bookworm, in the deb822
+# files or the one-line lists.
+debian_mirror() {
+    {
+        for f in /etc/apt/sources.list.d/*.sources; do
+            [ -f "$f" ] || continue
+            awk '
+                function flush() {
+                    if (deb && suite && enabled && uri != "") print uri
+                    deb = 0; suite = 0; enabled = 1; uri = ""
+                }
+                BEGIN { enabled = 1 }
+                /^[ \t]*#/ { next }
+                /^[ \t]*$/ { flush(); next }
+                tolower($1) == "types:"   { for (i = 2; i <= NF; i++) if ($i == "deb") deb = 1 }
+                tolower($1) == "uris:"    { uri = $2 }
+                tolower($1) == "suites:"  { for (i = 2; i <= NF; i++) if ($i == "bookworm") suite = 1 }
+                tolower($1) == "enabled:" { enabled = (tolower($2) != "no") }
+                END { flush() }' "$f"
+        done
+        cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+            sed -E 's/\[[^]]*\]//' | awk '$1 == "deb" && $3 == "bookworm" { print $2 }'
+    } | head -n 1
+}
+has_backports() {
+    grep -Eqs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+        /etc/apt/sources.list.d/*.sources
+}
+
 runs_i386() { /lib/i386-linux-gnu/ld-linux.so.2 --version >/dev/null 2>&1; }
-if ! runs_i386; then
+if [ "$purpose" != build ] && ! runs_i386; then
     qemu_ok() { have qemu-i386 && qemu-i386 --version | grep -qE 'version ([89]|[1-9][0-9])\.'; }
     if ! qemu_ok; then
         need_root qemu-user
-        echo 'deb http://deb.debian.org/debian bookworm-backports main' > /etc/apt/sources.list.d/bookworm-backports.list
-        apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
+        if ! has_backports; then
+            mirror="$(debian_mirror)"
+            if [ -z "$mirror" ]; then
+                echo "setup: no Debian bookworm source found in /etc/apt/sources.list or" \
+                     "/etc/apt/sources.list.d; add your mirror's bookworm-backports suite" \
+                     "(a line 'deb <mirror> bookworm-backports main') and run this again" >&2
+                exit 1
+            fi
+            echo "deb $mirror bookworm-backports main" > /etc/apt/sources.list.d/bookworm-backports.list
+            apt_updated=
+        fi
+        echo "installing qemu's user mode for Wine's 32-bit loader (first run only)…"
+        [ -n "$apt_updated" ] || quietly apt-get update
+        apt_updated=1
+        quietly env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+            -t bookworm-backports qemu-user
     fi
     need_root "a binfmt_misc entry for 32-bit programs"
     [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
@@ -84,17 +169,20 @@ fi
 # --- The real VLC, for the scripts' test in the host itself (tests/vlc) ----------------
 # Optional: where these packages cannot be installed, that one test is skipped, not failed.
 # ffmpeg makes the test video; tesseract reads the texts of VLC's menu from the screen.
-vlc_missing=()
-have vlc && [ -n "$(ls /usr/lib/*/vlc/plugins/gui/libqt_plugin.so 2>/dev/null)" ] ||
-    vlc_missing+=(vlc-bin vlc-plugin-base vlc-plugin-qt vlc-plugin-video-output)
-have ffmpeg    || vlc_missing+=(ffmpeg)
-have tesseract || vlc_missing+=(tesseract-ocr tesseract-ocr-eng)
-if [ ${#vlc_missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" != 0 ]; then
-        echo "setup: not root, so the test in the real VLC will be skipped; as root this installs: ${vlc_missing[*]}" >&2
-    elif ! { apt-get update -qq &&
-             DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${vlc_missing[@]}" >/dev/null; }; then
-        echo "setup: could not install ${vlc_missing[*]}: the test in the real VLC will be skipped" >&2
+if [ "$purpose" = test ]; then
+    vlc_missing=()
+    have vlc && [ -n "$(ls /usr/lib/*/vlc/plugins/gui/libqt_plugin.so 2>/dev/null)" ] ||
+        vlc_missing+=(vlc-bin vlc-plugin-base vlc-plugin-qt vlc-plugin-video-output)
+    have ffmpeg    || vlc_missing+=(ffmpeg)
+    have tesseract || vlc_missing+=(tesseract-ocr tesseract-ocr-eng)
+    if [ ${#vlc_missing[@]} -gt 0 ]; then
+        if [ "$(id -u)" != 0 ]; then
+            echo "setup: not root, so the test in the real VLC will be skipped; as root this installs: ${vlc_missing[*]}" >&2
+        else
+            echo "installing VLC, ffmpeg and tesseract for the test in the real VLC (first run only)…"
+            apt_install "${vlc_missing[@]}" ||
+                echo "setup: could not install ${vlc_missing[*]}: the test in the real VLC will be skipped" >&2
+        fi
     fi
 fi
 # --- end of the real VLC --------------------------------------------------------------

@@ -2,7 +2,7 @@
 # Builds everything and runs the whole test suite under Wine and Xvfb.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-bash "$REPO/tools/setup.sh"
+bash "$REPO/tools/setup.sh" test
 
 BUILD="$(pick_build_dir)"
 configure_and_build "$BUILD" ${TURNIX_TARGETS:-}
