@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #ifdef TURNIX_REQUIRED_LOADS
-#include <commctrl.h>
 #include <objbase.h>
+
+#include "Startup.h"
 #endif
 
 namespace {
@@ -55,7 +56,7 @@ INT_PTR CALLBACK PlainProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 #ifdef TURNIX_REQUIRED_LOADS
     CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls = {sizeof controls, 0x706F};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, CommonControlClasses};
     InitCommonControlsEx(&controls);
 #endif
     const INT_PTR result = DialogBoxIndirectParamA(instance, &PlainDialog.header, nullptr, PlainProc, 0);

@@ -1,6 +1,5 @@
 #include "Startup.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include "ThreadState.h"
@@ -45,7 +44,7 @@ int RunTurnixProcess() {
 
     int exitCode = 255;
     if (CreateThreadState()) {
-        INITCOMMONCONTROLSEX controls{sizeof controls, 0x706F};
+        INITCOMMONCONTROLSEX controls{sizeof controls, CommonControlClasses};
         InitCommonControlsEx(&controls);
         exitCode = TurnixMain(instance, nullptr, commandTail, showCommand);
     }

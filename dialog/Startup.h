@@ -2,6 +2,12 @@
 // The process start-up and shutdown (COM, common controls, per-thread state) call this
 // main routine; its result becomes the process exit code.
 #include <windows.h>
+#include <commctrl.h>
+
+// The common-control classes registered at start-up.
+constexpr DWORD CommonControlClasses = ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES |
+                                       ICC_TAB_CLASSES | ICC_PROGRESS_CLASS | ICC_HOTKEY_CLASS |
+                                       ICC_PAGESCROLLER_CLASS | ICC_NATIVEFNTCTL_CLASS | ICC_STANDARD_CLASSES;
 
 int TurnixMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, int showCommand);
 
