@@ -1,5 +1,7 @@
 #include "StatusIcon.h"
 
+#include "SystemLibraries.h"
+
 namespace {
 
 // The icons this function put into controls: only these may be destroyed when replaced.
@@ -29,7 +31,7 @@ bool Forget(HICON icon) {
 }  // namespace
 
 void SetStatusIcon(HWND dialog, int controlId, int iconNumber, int sizePixels) {
-    HMODULE shell = LoadLibraryA("shell32.dll");
+    HMODULE shell = LoadSystemLibrary(L"shell32.dll");
     HICON icon = static_cast<HICON>(LoadImageA(shell, MAKEINTRESOURCEA(iconNumber + 1), IMAGE_ICON,
                                                sizePixels, sizePixels, LR_DEFAULTCOLOR));
     HICON replaced = reinterpret_cast<HICON>(

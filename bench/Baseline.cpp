@@ -1,13 +1,15 @@
 // The yardsticks for the installer's start-up, idle cost and working set, built from this one
 // source. The plain floor is the least a Win32 program can do to show a dialog from an
 // in-memory template. With TURNIX_REQUIRED_LOADS it also does the loads the installer cannot
-// do without: COM, the common controls, and one icon of "shell32.dll" shown in the dialog.
+// do without, the way it does them: COM, the common controls, and one icon of "shell32.dll"
+// shown in the dialog, with libraries from the system folder only.
 #include <windows.h>
 
 #ifdef TURNIX_REQUIRED_LOADS
 #include <objbase.h>
 
 #include "Startup.h"
+#include "SystemLibraries.h"
 #endif
 
 namespace {
@@ -31,7 +33,7 @@ alignas(4) const PlainTemplate PlainDialog = {
 void ShowShellIcon(HWND dialog) {
     HWND image = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 8, 4, 48, 48, dialog,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    HMODULE shell = LoadLibraryA("shell32.dll");
+    HMODULE shell = LoadSystemLibrary(L"shell32.dll");
     HANDLE icon = LoadImageA(shell, MAKEINTRESOURCEA(6), IMAGE_ICON, 48, 48, 0);
     SendMessageA(image, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
@@ -55,9 +57,9 @@ INT_PTR CALLBACK PlainProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 #ifdef TURNIX_REQUIRED_LOADS
+    RestrictLibrarySearch();
     CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls = {sizeof controls, CommonControlClasses};
-    InitCommonControlsEx(&controls);
+    InitSystemCommonControls(CommonControlClasses);
 #endif
     const INT_PTR result = DialogBoxIndirectParamA(instance, &PlainDialog.header, nullptr, PlainProc, 0);
 #ifdef TURNIX_REQUIRED_LOADS

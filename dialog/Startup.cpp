@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include "SystemLibraries.h"
 #include "ThreadState.h"
 
 namespace {
@@ -32,6 +33,8 @@ int StartupShowCommand(const STARTUPINFOA& info) {
 }
 
 int RunTurnixProcess() {
+    // Before COM or anything else can load a library on the program's behalf.
+    RestrictLibrarySearch();
     CoInitialize(nullptr);
     processVersion.dwOSVersionInfoSize = sizeof processVersion;
     GetVersionExA(&processVersion);
@@ -44,8 +47,7 @@ int RunTurnixProcess() {
 
     int exitCode = 255;
     if (CreateThreadState()) {
-        INITCOMMONCONTROLSEX controls{sizeof controls, CommonControlClasses};
-        InitCommonControlsEx(&controls);
+        InitSystemCommonControls(CommonControlClasses);
         exitCode = TurnixMain(instance, nullptr, commandTail, showCommand);
     }
     DestroyThreadState();
