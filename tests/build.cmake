@@ -5,3 +5,10 @@ if(TARGET turnix)
                 $<TARGET_FILE:turnix> ${CMAKE_BINARY_DIR}/reproducible-check)
     set_tests_properties(reproducible_build PROPERTIES TIMEOUT 900)
 endif()
+
+# The file as Windows' loader reads it: exports, imports and header flags (runs natively).
+if(TARGET turnix)
+    find_program(TURNIX_OBJDUMP i686-w64-mingw32-objdump REQUIRED)
+    add_test(NAME exe_image
+        COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/check_image.sh ${TURNIX_OBJDUMP} $<TARGET_FILE:turnix>)
+endif()

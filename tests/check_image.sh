@@ -1,8 +1,10 @@
 #!/bin/bash
-# Checks the export table of the built program, read from the file: another program loads
-# it and calls DELREGKEY by name, so the name, ordinal, module name and base relocations
-# must be exactly as agreed.
-# Usage: check_exports.sh <objdump> <exe>
+# Checks the built program as Windows' loader reads it from the file. Another program loads
+# it and calls DELREGKEY by name, so the name, ordinal, module name and base relocations must
+# be exactly as agreed. It imports only libraries that Windows maps from its KnownDLLs list,
+# never from the program's folder. And it is marked as registering no structured exception
+# handler, which holds only while its code registers none.
+# Usage: check_image.sh <objdump> <exe>
 set -u
 objdump="$1"
 exe="$2"
@@ -47,5 +49,47 @@ else
 fi
 expect "base relocations present" '^PE File Base Relocations'
 expect "base relocation directory not empty" $'^Entry 5 [0-9a-f]+ 0*[1-9a-f][0-9a-f]* Base Relocation Directory'
+
+# Imports: KnownDLLs of every Windows from 7 on (the list shrank over the years; these stayed).
+known="advapi32 clbcatq comdlg32 difxapi gdi32 imagehlp imm32 kernel32 msctf msvcrt normaliz nsi
+ole32 oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32"
+imports="$(sed -En 's/^\tDLL Name: (.*)$/\1/p' <<<"$dump" | tr 'A-Z' 'a-z' | sed 's/\.dll$//')"
+if [ -z "$imports" ]; then
+    echo "FAILED: no imports found"
+    failures=$((failures + 1))
+fi
+for dll in $imports; do
+    if grep -qw -- "$dll" <<<"$known"; then
+        echo "ok: imports $dll.dll, a KnownDLL"
+    else
+        echo "FAILED: imports $dll.dll, which Windows looks for beside the program first"
+        failures=$((failures + 1))
+    fi
+done
+
+# DllCharacteristics: 0x8000 terminal-server aware, 0x400 no SEH, 0x100 NX, 0x40 dynamic base.
+dll_characteristics="$(sed -En 's/^DllCharacteristics[ \t]+([0-9a-f]+)$/\1/p' <<<"$dump" | head -n1)"
+for flag in 8000:terminal-server-aware 400:no-SEH 100:NX-compatible 40:dynamic-base; do
+    if [ -n "$dll_characteristics" ] && (( (16#$dll_characteristics & 16#${flag%%:*}) != 0 )); then
+        echo "ok: marked ${flag#*:}"
+    else
+        echo "FAILED: not marked ${flag#*:} (DllCharacteristics $dll_characteristics)"
+        failures=$((failures + 1))
+    fi
+done
+# An x86 handler is registered by linking a record into the chain at fs:[0], or by the runtime's
+# handler functions; with the no-SEH mark Windows would never call it.
+if "$objdump" -d "$exe" | grep -Eq '%fs:(0x0)?\(|%fs:0x0([^0-9a-fx]|$)'; then
+    echo "FAILED: code touches the exception chain at fs:[0]"
+    failures=$((failures + 1))
+else
+    echo "ok: no code touches the exception chain at fs:[0]"
+fi
+if grep -Eiq $'^\t[ 0-9a-f]+[ \t]+[0-9]+ +(_except_handler|__CxxFrameHandler|_EH_prolog|_setjmp3|__C_specific_handler)' <<<"$dump"; then
+    echo "FAILED: imports a structured exception handler of the runtime"
+    failures=$((failures + 1))
+else
+    echo "ok: imports no structured exception handler"
+fi
 
 exit $((failures > 0))

@@ -62,11 +62,13 @@ bool FitsCodePage(const std::wstring& text) {
 // The program in its own process, with the one window it shows.
 class Installer {
 public:
-    Installer() {
-        std::string commandLine = "\"" + FromUnixPath(TURNIX_EXE_UNIX_PATH) + "\"";
-        STARTUPINFOA startup{};
+    // The built program, or a copy started from its own folder as Explorer starts it.
+    explicit Installer(const std::wstring& exe = Widen(FromUnixPath(TURNIX_EXE_UNIX_PATH)),
+                       const wchar_t* folder = nullptr) {
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        started_ = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        started_ = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder,
                                   &startup, &process_) != FALSE;
         if (started_) dialog_ = WaitForProgramWindow(process_.dwProcessId, process_.hProcess);
     }
@@ -193,6 +195,20 @@ protected:
         if (!folder.empty()) {
             ASSERT_TRUE(SetRegText(HKEY_LOCAL_MACHINE, VlcKeySandbox::Key, "", folder, view));
         }
+    }
+
+    // The stand-in browser records every page opened into the returned file.
+    std::wstring RecordOpenedPages() const {
+        // The recorder takes ANSI arguments; the case folder's name is plain ASCII.
+        const std::string record = std::string(base_.begin(), base_.end()) + "opened.txt";
+        const std::string handler =
+            "\"" + FromUnixPath(URL_RECORDER_UNIX_PATH) + "\" \"" + record + "\" \"%1\"";
+        EXPECT_TRUE(SetRegText(HKEY_CLASSES_ROOT, HttpCommandKey, "", handler));
+        return Widen(record);
+    }
+    static void WaitForRecord(const std::wstring& record) {
+        for (int i = 0; i < 300 && ReadBytes(record).empty(); ++i)
+            Sleep(100);
     }
 
     std::wstring PathOf(int i) const { return extensions_ + FileNames[i]; }
@@ -330,19 +346,75 @@ TEST_F(EndToEnd, FailsWhenAReadOnlyEarlierScriptDiffersAndStays) {
 // ---- Any state: the link icon ----
 
 TEST_F(EndToEnd, TheLinkIconOpensTheAuthorsPageOnce) {
-    // The recorder takes ANSI arguments; the case folder's name is plain ASCII.
-    const std::string record = std::string(base_.begin(), base_.end()) + "opened.txt";
-    const std::string handler = "\"" + FromUnixPath(URL_RECORDER_UNIX_PATH) + "\" \"" + record + "\" \"%1\"";
-    ASSERT_TRUE(SetRegText(HKEY_CLASSES_ROOT, HttpCommandKey, "", handler));
+    const std::wstring record = RecordOpenedPages();
     Installer installer;
     ASSERT_TRUE(installer.Showing());
     installer.ClickLinkIcon();
-    for (int i = 0; i < 300 && ReadBytes(Widen(record)).empty(); ++i)
-        Sleep(100);
+    WaitForRecord(record);
     Sleep(2000);  // a second opening would have come by now
-    EXPECT_EQ(std::string(AuthorUrl) + "\n", ReadBytes(Widen(record)));
+    EXPECT_EQ(std::string(AuthorUrl) + "\n", ReadBytes(record));
     EXPECT_SHOWS(installer, Ready, InstallText, true);
     EXPECT_EQ(0u, installer.Close());
+}
+
+// ---- Nothing from the program's own folder ----
+
+// Tells Wine to load these libraries from the program's folder when they are there, as Windows
+// does with every library that is not a KnownDLL. Per program name, in the registry: Wine reads
+// WINEDLLOVERRIDES from the Unix environment, which a Windows parent cannot set for its child.
+class PreferLibrariesBeside {
+public:
+    PreferLibrariesBeside(const std::wstring& program, const std::vector<std::string>& names)
+        : key_("Software\\Wine\\AppDefaults\\" + std::string(program.begin(), program.end())) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+        for (const std::string& name : names)
+            EXPECT_TRUE(SetRegText(HKEY_CURRENT_USER, key_ + "\\DllOverrides", name, "native,builtin"));
+    }
+    PreferLibrariesBeside(const PreferLibrariesBeside&) = delete;
+    PreferLibrariesBeside& operator=(const PreferLibrariesBeside&) = delete;
+    ~PreferLibrariesBeside() { RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str()); }
+
+private:
+    std::string key_;
+};
+
+// People start the program from Downloads, where any web page can drop a file. Each stand-in
+// named like a Windows library leaves a marker if it is loaded. The copy is named as a browser
+// names a second download. version.dll and zlib1.dll are not planted: Wine's own system
+// libraries import them while the process loads (Windows' do not), before any code of the
+// program runs, as they do for a program that imports only kernel32, user32 and msvcrt.
+TEST_F(EndToEnd, LibrariesDroppedBesideTheProgramAreNeverLoaded) {
+    const std::wstring downloads = caseFolder_ + L"Downloads\\";
+    const std::wstring program = L"VLC Turnix extension (1).exe";
+    MakeFolders(downloads);
+    ASSERT_TRUE(
+        CopyFileW(Widen(FromUnixPath(TURNIX_EXE_UNIX_PATH)).c_str(), (downloads + program).c_str(), TRUE));
+    const std::wstring standIns = Widen(FromUnixPath(STAND_INS_UNIX_PATH)) + L"\\";
+    std::vector<std::wstring> planted;
+    std::vector<std::string> names;
+    for (const std::wstring& file : ListFolder(standIns)) {
+        if (file.size() <= 4 || Lower(file.substr(file.size() - 4)) != L".dll") continue;
+        ASSERT_TRUE(CopyFileW((standIns + file).c_str(), (downloads + file).c_str(), TRUE));
+        planted.push_back(file);
+        names.emplace_back(file.begin(), file.end() - 4);
+    }
+    for (const wchar_t* required : {L"comctl32.dll", L"uxtheme.dll"})
+        ASSERT_NE(std::find(planted.begin(), planted.end(), required), planted.end()) << required;
+    const PreferLibrariesBeside preferPlanted(program, names);
+    const std::wstring record = RecordOpenedPages();
+
+    Installer installer(downloads + program, downloads.c_str());
+    ASSERT_TRUE(installer.Showing());
+    EXPECT_SHOWS(installer, Ready, InstallText, true);
+    installer.ClickInstall();
+    EXPECT_SHOWS(installer, Installed, InstallText, false);
+    ExpectBothInstalled();
+    installer.ClickLinkIcon();
+    WaitForRecord(record);
+    EXPECT_EQ(std::string(AuthorUrl) + "\n", ReadBytes(record));
+    EXPECT_EQ(0u, installer.Close());
+    for (const std::wstring& file : planted)
+        EXPECT_FALSE(Exists(downloads + file + L".loaded")) << "loaded from beside the program: " << file;
 }
 
 }  // namespace

@@ -12,6 +12,21 @@ target_compile_definitions(e2e_test PRIVATE "TURNIX_EXE_UNIX_PATH=\"$<TARGET_FIL
 
 set_tests_properties(e2e_test PROPERTIES ENVIRONMENT "TURNIX_CODE_PAGE=1252")
 
+# Stand-ins for Windows libraries, planted beside a copy of the program as a web page could
+# drop them into Downloads: comctl32 (once a static import), uxtheme (loaded by Windows' window
+# code for the program), and libraries that shell and COM code load on demand.
+foreach(name comctl32 uxtheme dwmapi propsys cryptbase profapi userenv windowscodecs urlmon apphelp)
+    add_library(stand_in_${name} SHARED e2e_stand_in.cpp)
+    set_target_properties(stand_in_${name} PROPERTIES OUTPUT_NAME ${name} PREFIX ""
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/stand-ins
+        ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/stand-ins/import-libraries)
+    turnix_warnings(stand_in_${name})
+    add_dependencies(e2e_test stand_in_${name})
+endforeach()
+target_compile_definitions(stand_in_comctl32 PRIVATE STAND_IN_FOR_COMCTL32)
+target_link_options(stand_in_comctl32 PRIVATE -Wl,--kill-at)
+target_compile_definitions(e2e_test PRIVATE "STAND_INS_UNIX_PATH=\"${CMAKE_CURRENT_BINARY_DIR}/stand-ins\"")
+
 # The same program under the ANSI code pages of Simplified Chinese (936) and Japanese (932), where
 # the byte 0xB0 is no degree sign. Wine takes the code page from LANG
 # (tools/wine-run.sh passes TURNIX_WINE_LANG on; tools/setup.sh generates these locales), and the

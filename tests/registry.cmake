@@ -7,10 +7,3 @@ turnix_wine_test(registry_test SOURCES registry_test.cpp LIBS turnix_registry)
 turnix_wine_test(delregkey_test
     SOURCES delregkey_test.cpp
     LIBS turnix_delregkey advapi32 oleaut32)
-
-# The export table of the built program, read from the file (runs natively, not under Wine).
-if(TARGET turnix)
-    find_program(TURNIX_OBJDUMP i686-w64-mingw32-objdump REQUIRED)
-    add_test(NAME exe_exports
-        COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.sh ${TURNIX_OBJDUMP} $<TARGET_FILE:turnix>)
-endif()
