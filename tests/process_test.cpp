@@ -11,13 +11,13 @@
 namespace {
 
 void RunProgram(const std::string& arguments) {
-    std::string commandLine = "\"" + FromUnixPath(TURNIX_EXE_UNIX_PATH) + "\"" + arguments;
+    std::string commandLine = "\"" + ProgramPath() + "\"" + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process))
-        << "cannot start " << FromUnixPath(TURNIX_EXE_UNIX_PATH) << ", error " << GetLastError();
+        << "cannot start " << ProgramPath() << ", error " << GetLastError();
     HWND dialog = WaitForProgramWindow(process.dwProcessId, process.hProcess);
     EXPECT_NE(nullptr, dialog) << "no visible \"VLC Turnix\" window";
     if (dialog) {

@@ -29,7 +29,7 @@ std::string ReadScriptFile(const wchar_t* name) {
 class ProgramFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = FromUnixPath(TURNIX_EXE_UNIX_PATH);
+        path_ = ProgramPath();
         module_ = LoadLibraryExA(path_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module_, nullptr) << path_ << ": error " << GetLastError();
     }
@@ -114,7 +114,7 @@ TEST_F(ProgramFile, EachScriptIsInEnglishUnitedStatesAlone) {
 class VersionBlock : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = Widen(FromUnixPath(TURNIX_EXE_UNIX_PATH));
+        path_ = Widen(ProgramPath());
         const DWORD size = GetFileVersionInfoSizeW(path_.c_str(), nullptr);
         ASSERT_GT(size, 0u) << "no version block, error " << GetLastError();
         block_.resize(size);

@@ -1,4 +1,4 @@
-# Shared by tools/test.sh and tools/run.sh: where to build, and the Wine prefix.
+# Shared by the scripts in tools/: where to build, how, and the Wine prefix.
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # The tests run Wine as "nobody", which must reach the build folder. A clone
@@ -12,6 +12,11 @@ pick_build_dir() {
     mkdir -p "$dir"
     chmod 755 "$dir"
     printf '%s\n' "$dir"
+}
+
+# One line naming the program's path when it is not the README's "build/".
+say_where_the_program_is() {   # build dir
+    [ "$1" = "$REPO/build" ] || echo "program: $1/VLC Turnix extension.exe"
 }
 
 # TURNIX_BUILD_TESTING=OFF leaves the suite out, so that building needs none of its packages.

@@ -18,6 +18,7 @@ if ! configure_and_build "$BUILD" turnix >"$BUILD/build.log" 2>&1; then
     exit 1
 fi
 tail -n 1 "$BUILD/build.log"
+say_where_the_program_is "$BUILD"
 
 export TURNIX_WINEPREFIX="$BUILD/wine-run/prefix"
 make_prefix "$TURNIX_WINEPREFIX"

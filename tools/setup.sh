@@ -1,14 +1,15 @@
 #!/bin/bash
 # Installs what one command needs on a Debian 12 machine, and no more:
 #   setup.sh build   the cross compiler, CMake and Python (tools/release.sh)
-#   setup.sh run     also Wine, Xvfb and the screenshot tools (tools/run.sh)
-#   setup.sh test    also what the suite alone uses (tools/test.sh; the default)
+#   setup.sh sign    also osslsigncode and openssl (tools/release.sh with a certificate)
+#   setup.sh run     building as for "build", with Wine, Xvfb and the screenshot tools (tools/run.sh)
+#   setup.sh test    all of the above, and what the suite alone uses (tools/test.sh; the default)
 # Safe to run again: every step checks first and only acts on what is missing. apt's own
 # output goes to a log that is shown only when a step fails.
 set -euo pipefail
 
 purpose="${1:-test}"
-case "$purpose" in build | run | test) ;; *) echo "usage: setup.sh [build|run|test]" >&2; exit 2 ;; esac
+case "$purpose" in build | sign | run | test) ;; *) echo "usage: setup.sh [build|sign|run|test]" >&2; exit 2 ;; esac
 
 LOG="$(mktemp "${TMPDIR:-/tmp}/turnix-setup.XXXXXX")"
 trap 'rm -f "$LOG"' EXIT
@@ -52,8 +53,15 @@ have i686-w64-mingw32-g++-posix || missing+=(g++-mingw-w64-i686-posix binutils-m
 have cmake                       || missing+=(cmake)
 have python3                     || missing+=(python3)
 
+# ---- Signing a release (and the suite's test of that) ----
+signing_tools() {
+    have osslsigncode            || missing+=(osslsigncode)
+    have openssl                 || missing+=(openssl)
+}
+[ "$purpose" != sign ] || signing_tools
+
 # ---- Running: Wine, a virtual screen and what the screenshot takes ----
-if [ "$purpose" != build ]; then
+if [ "$purpose" = run ] || [ "$purpose" = test ]; then
     have xvfb-run                || missing+=(xvfb xauth)
     have xdotool                 || missing+=(xdotool x11-utils)
     [ -x /usr/bin/import ]       || missing+=(imagemagick)
@@ -69,7 +77,7 @@ if [ "$purpose" != build ]; then
 fi
 [ ${#missing[@]} -eq 0 ] || install_or_fail "build packages" "${missing[@]}"
 
-# ---- Testing: interpreters, GoogleTest, the formatter, the signing tool ----
+# ---- Testing: interpreters, GoogleTest, the formatter ----
 if [ "$purpose" = test ]; then
     missing=()
     have lua5.1                  || missing+=(lua5.1)
@@ -77,6 +85,7 @@ if [ "$purpose" = test ]; then
     have lua5.4                  || missing+=(lua5.4)
     have clang-format            || missing+=(clang-format)
     [ -d /usr/src/googletest ]   || missing+=(googletest)
+    signing_tools
     [ ${#missing[@]} -eq 0 ] || install_or_fail "test packages" "${missing[@]}"
 
     # Wine takes a process's ANSI code page from LANG, and only from a locale that glibc has:
@@ -135,7 +144,7 @@ has_backports() {
 }
 
 runs_i386() { /lib/i386-linux-gnu/ld-linux.so.2 --version >/dev/null 2>&1; }
-if [ "$purpose" != build ] && ! runs_i386; then
+if { [ "$purpose" = run ] || [ "$purpose" = test ]; } && ! runs_i386; then
     qemu_ok() { have qemu-i386 && qemu-i386 --version | grep -qE 'version ([89]|[1-9][0-9])\.'; }
     if ! qemu_ok; then
         need_root qemu-user

@@ -6,6 +6,7 @@ bash "$REPO/tools/setup.sh" test
 
 BUILD="$(pick_build_dir)"
 configure_and_build "$BUILD" ${TURNIX_TARGETS:-}
+say_where_the_program_is "$BUILD"
 
 export TURNIX_WINEPREFIX="$BUILD/wine-test/prefix"
 make_prefix "$TURNIX_WINEPREFIX"

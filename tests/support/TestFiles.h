@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,15 @@ inline std::string FromUnixPath(const std::string& unixPath) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
+
+#ifdef TURNIX_EXE_UNIX_PATH
+// The program under test as Wine sees it: the build's own, or another copy of it that
+// TURNIX_TEST_PROGRAM names (a Unix path: the release check points it at the signed program).
+inline std::string ProgramPath() {
+    const char* other = std::getenv("TURNIX_TEST_PROGRAM");
+    return FromUnixPath(other && *other ? other : TURNIX_EXE_UNIX_PATH);
+}
+#endif
 
 // The build folder, where CMake copies the fixtures; ends in "\".
 inline std::wstring TestFolder() {
