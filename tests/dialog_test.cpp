@@ -13,6 +13,7 @@
 #include "DialogLayer.h"
 #include "DialogRules.h"
 #include "ThreadState.h"
+#include "WindowRegistry.h"
 #include "support/IconChecks.h"
 
 namespace {
@@ -185,6 +186,55 @@ TEST(ThreadStateTest, FontDefaultsLiveInTheThreadSlot) {
     EXPECT_EQ(ANSI_CHARSET, font.charset);
     DestroyThreadState();
     EXPECT_EQ(8, CurrentDialogFont().points);
+}
+
+// ---- The window registry ---------------------------------------------------------------
+
+struct PendingLookup {
+    WindowRegistry* registry;
+    HWND window;
+    HANDLE started;
+    bool found;
+};
+
+DWORD WINAPI LookUp(void* context) {
+    auto* lookup = static_cast<PendingLookup*>(context);
+    SetEvent(lookup->started);
+    DialogRecord record;
+    lookup->found = lookup->registry->FindDialog(lookup->window, &record);
+    return 0;
+}
+
+// A lookup that waits for the lock must walk the records as they are once it holds it: in the
+// program a record removed meanwhile is freed memory. Here its node is kept alive, so walking it
+// shows as finding it.
+TEST(WindowRegistryTest, ALookupWaitingForTheLockDoesNotSeeARecordRemovedMeanwhile) {
+    WindowRegistry registry;
+    DialogRecord record;
+    record.window = reinterpret_cast<HWND>(0x1234);
+    ASSERT_TRUE(registry.AddDialog(record));
+    PendingLookup lookup{&registry, record.window, CreateEventA(nullptr, TRUE, FALSE, nullptr), true};
+    HANDLE thread = nullptr;
+    // A change runs under the lock: the lookup starts meanwhile, and is stopped while it waits.
+    registry.UpdateDialog(record.window, [&](DialogRecord&) {
+        thread = CreateThread(nullptr, 0, LookUp, &lookup, 0, nullptr);
+        if (!thread) return;
+        WaitForSingleObject(lookup.started, INFINITE);
+        Sleep(200);  // time to reach the lock
+        SuspendThread(thread);
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        GetThreadContext(thread, &context);  // returns once the thread has really stopped
+    });
+    ASSERT_NE(nullptr, thread);
+    DetachedRecords<DialogRecord> removed;
+    DetachedRecords<ControlRecord> controls;
+    registry.RemoveDialog(record.window, &removed, &controls);
+    ResumeThread(thread);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+    EXPECT_FALSE(lookup.found);
+    CloseHandle(thread);
+    CloseHandle(lookup.started);
 }
 
 // ---- The live dialog -----------------------------------------------------------------
