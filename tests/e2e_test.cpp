@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flow_sandbox.h"
@@ -306,25 +307,34 @@ TEST_F(EndToEnd, FailsWithoutTheExtensionsFolderAndCreatesNothing) {
     EXPECT_EQ(0u, installer.Close());
 }
 
-// Where presence alone would claim success: the old script stays as it was.
+// Where presence alone would claim success: the old script stays as it was. The script with a
+// tail, as an old copy whose cut failed looks, differs from the script in its size alone.
 TEST_F(EndToEnd, FailsWhenAReadOnlyEarlierScriptDiffersAndStays) {
-    const std::string old = "-- Turnix 0.0.0\r\n";
-    WriteBytes(PathOf(0), old);
-    SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
-    Installer installer;
-    ASSERT_TRUE(installer.Showing());
-    installer.ClickInstall();
-    EXPECT_SHOWS(installer, Warning, ForceText, true);
-    installer.ClickInstall();
-    EXPECT_SHOWS(installer, Failed, ForceText, true);
-    EXPECT_TRUE(ReadBytes(PathOf(0)) == old);
-    EXPECT_TRUE(ReadBytes(PathOf(1)) == script_[1]);
-    // The user clears the attribute and presses again: installed at once, no second warning.
-    SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
-    installer.ClickInstall();
-    EXPECT_SHOWS(installer, Installed, ForceText, false);
-    ExpectBothInstalled();
-    EXPECT_EQ(0u, installer.Close());
+    const std::pair<const char*, std::string> olds[] = {
+        {"an older script", "-- Turnix 0.0.0\r\n"},
+        {"the script with a tail", script_[0] + "\r\n-- the tail of an older copy\r\n"},
+    };
+    for (const auto& old : olds) {
+        SCOPED_TRACE(old.first);
+        SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(PathOf(1).c_str());
+        WriteBytes(PathOf(0), old.second);
+        SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
+        Installer installer;
+        ASSERT_TRUE(installer.Showing());
+        installer.ClickInstall();
+        EXPECT_SHOWS(installer, Warning, ForceText, true);
+        installer.ClickInstall();
+        EXPECT_SHOWS(installer, Failed, ForceText, true);
+        EXPECT_TRUE(ReadBytes(PathOf(0)) == old.second);
+        EXPECT_TRUE(ReadBytes(PathOf(1)) == script_[1]);
+        // The user clears the attribute and presses again: installed at once, no second warning.
+        SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
+        installer.ClickInstall();
+        EXPECT_SHOWS(installer, Installed, ForceText, false);
+        ExpectBothInstalled();
+        EXPECT_EQ(0u, installer.Close());
+    }
 }
 
 // ---- Any state: the link icon ----
