@@ -361,21 +361,21 @@ TEST_F(DialogLayerTest, CallbackThatHandlesTheCloseCommandKeepsTheDialogOpen) {
 }
 
 TEST_F(DialogLayerTest, EscapeSendsIdCancelButDoesNotClose) {
-    bool openAfterEscape = false;
+    bool shownAfterEscape = false;
     state.react = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message == WM_INITDIALOG) {
             PostMessageA(GetDlgItem(dialog, 1004), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
             PostMessageA(dialog, Continue, 0, 0);
         }
         if (message == Continue) {
-            openAfterEscape = IsWindow(dialog) != FALSE;
+            shownAfterEscape = IsWindow(dialog) && IsWindowVisible(dialog) && IsWindowEnabled(dialog);
             PostClose(dialog);
         }
         return 0;
     };
     RunModal(BuildInstallerShape(), RecordingCallback);
     EXPECT_EQ(1, CommandsFrom(IDCANCEL, 0));
-    EXPECT_TRUE(openAfterEscape);
+    EXPECT_TRUE(shownAfterEscape) << "open, visible and enabled";
 }
 
 TEST_F(DialogLayerTest, OnlyTheLinkIconReportsClicks) {
@@ -400,16 +400,18 @@ TEST_F(DialogLayerTest, OnlyTheLinkIconReportsClicks) {
 }
 
 TEST_F(DialogLayerTest, TextAndEnablingActOnTheFoundControlOnly) {
-    char text[64] = {};
-    bool buttonEnabled = true, dialogEnabled = true;
+    char text[64] = {}, caption[64] = {};
+    bool buttonEnabled = true, dialogEnabledBefore = false, dialogEnabled = true;
     state.react = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message != WM_INITDIALOG) return 0;
         SetControlText(dialog, 1002, "Caf\xE9 ready");
         SetControlText(dialog, 4242, "nobody");
         GetDlgItemTextA(dialog, 1002, text, sizeof text);
+        GetWindowTextA(dialog, caption, sizeof caption);
         EnableControl(dialog, 1004, false);
         EnableControl(dialog, 4242, false);
         buttonEnabled = IsWindowEnabled(GetDlgItem(dialog, 1004)) != FALSE;
+        dialogEnabledBefore = IsWindowEnabled(dialog) != FALSE;
         EnableControl(dialog, DialogItself, false);
         dialogEnabled = IsWindowEnabled(dialog) != FALSE;
         EnableControl(dialog, DialogItself, true);
@@ -418,7 +420,9 @@ TEST_F(DialogLayerTest, TextAndEnablingActOnTheFoundControlOnly) {
     };
     RunModal(BuildInstallerShape(), RecordingCallback);
     EXPECT_STREQ("Caf\xE9 ready", text);
+    EXPECT_STREQ("VLC Turnix", caption) << "an unknown id fell back to the dialog";
     EXPECT_FALSE(buttonEnabled);
+    EXPECT_TRUE(dialogEnabledBefore) << "an unknown id fell back to the dialog";
     EXPECT_FALSE(dialogEnabled);
 }
 
