@@ -48,9 +48,7 @@ bool BothScriptsHeld() {
     return platform->holdsScript(ScriptTable[0]) && platform->holdsScript(ScriptTable[1]);
 }
 
-bool IsClickCode(WORD code) {
-    return code == 0 || code == 1;  // BN_CLICKED / STN_CLICKED, STN_DBLCLK
-}
+bool IsClickCode(WORD code) { return code == BN_CLICKED || code == STN_CLICKED || code == STN_DBLCLK; }
 
 void OnCommand(HWND dialog, WPARAM wParam) {
     const WORD id = LOWORD(wParam);

@@ -4,9 +4,14 @@
 #include "InstallerFlow.h"
 #include "Startup.h"
 
+namespace {
+// Fixed in size: a caption with its close box, but no sizing border, minimise or maximise box.
+constexpr DWORD MainDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+}  // namespace
+
 HWND BuildMainDialog() {
-    HWND dialog = NewDialog(MainDialogCaption, nullptr, CenterPosition, CenterPosition, 360, 90, 0x80C80080,
-                            0, PixelUnits);
+    HWND dialog = NewDialog(MainDialogCaption, nullptr, CenterPosition, CenterPosition, 360, 90,
+                            MainDialogStyle, 0, PixelUnits);
     SetDialogIcon(dialog, "ICO1");
     AddControl(dialog, ControlKind::Image, StatusImageId, "", 8, 4, 48, 48, 0, 0);
     AddControl(dialog, ControlKind::Label, StatusLine1Id, "", 70, 8, 250, 16, 0, 0);

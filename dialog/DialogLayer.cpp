@@ -6,6 +6,9 @@
 
 namespace {
 
+// The command of a WM_SYSCOMMAND: the platform keeps the low four bits for itself.
+constexpr WPARAM SystemCommandBits = 0xFFF0;
+
 HINSTANCE Program() { return GetModuleHandleA(nullptr); }
 
 void DestroyImage(HANDLE image, bool isIcon) {
@@ -49,7 +52,7 @@ INT_PTR CALLBACK LayerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
     switch (message) {
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
+        if ((wParam & SystemCommandBits) == SC_CLOSE) {
             CloseDialog(dialog, 0);
             return TRUE;
         }
@@ -90,7 +93,7 @@ void PlaceInPixels(HWND dialog, HWND parent, DWORD style, int x, int y, int widt
 
 bool NamesBitmap(const char* name) {
     // FindResourceA compares names without regard to case and reads "#123" as id 123.
-    return name && *name && FindResourceA(Program(), name, MAKEINTRESOURCEA(2)) != nullptr;
+    return name && *name && FindResourceA(Program(), name, RT_BITMAP) != nullptr;
 }
 
 void LoadControlImage(HWND control, const char* name, bool isIcon) {
@@ -145,10 +148,10 @@ HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int he
 void SetDialogIcon(HWND dialog, const char* iconName) {
     DialogRecord record;
     if (!Windows().FindDialog(dialog, &record)) return;
-    HICON big = static_cast<HICON>(LoadImageA(Program(), iconName, IMAGE_ICON, 32, 32, 0));
+    HICON big = static_cast<HICON>(LoadImageA(Program(), iconName, IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     if (!big) return;
     SetCaptionIcon(dialog, big, true);
-    HICON small = static_cast<HICON>(LoadImageA(Program(), iconName, IMAGE_ICON, 16, 16, 0));
+    HICON small = static_cast<HICON>(LoadImageA(Program(), iconName, IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     if (small) SetCaptionIcon(dialog, small, false);
 }
 

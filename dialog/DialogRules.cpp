@@ -87,9 +87,10 @@ DialogTemplate BuildDialogTemplate(DWORD style, DWORD exStyle, int x, int y, int
 }
 
 const ControlRules* RulesFor(ControlKind kind) {
-    static const ControlRules button{"BUTTON", 0x50010000, 0x50000000, 0, true};
-    static const ControlRules label{"STATIC", 0x50000000, 0x50000000, 0, true};
-    static const ControlRules image{"STATIC", 0x5000000E, 0x5000000E, 0, false};
+    constexpr DWORD VisibleChild = WS_CHILD | WS_VISIBLE;
+    static const ControlRules button{"BUTTON", VisibleChild | WS_TABSTOP, VisibleChild, 0, true};
+    static const ControlRules label{"STATIC", VisibleChild, VisibleChild, 0, true};
+    static const ControlRules image{"STATIC", VisibleChild | SS_BITMAP, VisibleChild | SS_BITMAP, 0, false};
     switch (kind) {
     case ControlKind::Button: return &button;
     case ControlKind::Label: return &label;
@@ -103,7 +104,7 @@ DWORD ControlStyle(const ControlRules& rules, DWORD style) {
     return (style | rules.alwaysSet) & ~rules.alwaysCleared;
 }
 
-DWORD AsIconStyle(DWORD style) { return (style & ~static_cast<DWORD>(0xE)) | SS_ICON; }
+DWORD AsIconStyle(DWORD style) { return (style & ~static_cast<DWORD>(SS_BITMAP)) | SS_ICON; }
 
 POINT CentreOn(const RECT& workArea, int width, int height) {
     // Signed halving: a window larger than the work area overhangs both sides evenly.

@@ -115,8 +115,9 @@ private:
         head = node;
         return true;
     }
+    // The head by reference: it is read under the lock, as another thread may remove that node.
     template <class Record, class Change>
-    bool Update(RecordNode<Record>* head, HWND window, Change change) noexcept {
+    bool Update(RecordNode<Record>*& head, HWND window, Change change) noexcept {
         Guard guard(lock_);
         for (RecordNode<Record>* node = head; node; node = node->next)
             if (node->record.window == window) {

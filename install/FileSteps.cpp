@@ -6,8 +6,11 @@
 
 namespace {
 
-// Any of hidden, system, 0x8 and directory keeps an entry from being deleted.
-constexpr DWORD KeepAttributes = 0x1E;
+// The DOS volume-label bit, for which Win32 has no name.
+constexpr DWORD VolumeLabelAttribute = 0x8;
+// Any of these keeps an entry from being deleted.
+constexpr DWORD KeepAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | VolumeLabelAttribute | FILE_ATTRIBUTE_DIRECTORY;
 
 // Everything up to and including the last backslash or colon; "" when there is none.
 std::wstring FolderPart(const std::wstring& path) {

@@ -13,6 +13,7 @@
 #include "DialogLayer.h"
 #include "DialogRules.h"
 #include "ThreadState.h"
+#include "WindowRegistry.h"
 #include "support/IconChecks.h"
 
 namespace {
@@ -187,6 +188,55 @@ TEST(ThreadStateTest, FontDefaultsLiveInTheThreadSlot) {
     EXPECT_EQ(8, CurrentDialogFont().points);
 }
 
+// ---- The window registry ---------------------------------------------------------------
+
+struct PendingLookup {
+    WindowRegistry* registry;
+    HWND window;
+    HANDLE started;
+    bool found;
+};
+
+DWORD WINAPI LookUp(void* context) {
+    auto* lookup = static_cast<PendingLookup*>(context);
+    SetEvent(lookup->started);
+    DialogRecord record;
+    lookup->found = lookup->registry->FindDialog(lookup->window, &record);
+    return 0;
+}
+
+// A lookup that waits for the lock must walk the records as they are once it holds it: in the
+// program a record removed meanwhile is freed memory. Here its node is kept alive, so walking it
+// shows as finding it.
+TEST(WindowRegistryTest, ALookupWaitingForTheLockDoesNotSeeARecordRemovedMeanwhile) {
+    WindowRegistry registry;
+    DialogRecord record;
+    record.window = reinterpret_cast<HWND>(0x1234);
+    ASSERT_TRUE(registry.AddDialog(record));
+    PendingLookup lookup{&registry, record.window, CreateEventA(nullptr, TRUE, FALSE, nullptr), true};
+    HANDLE thread = nullptr;
+    // A change runs under the lock: the lookup starts meanwhile, and is stopped while it waits.
+    registry.UpdateDialog(record.window, [&](DialogRecord&) {
+        thread = CreateThread(nullptr, 0, LookUp, &lookup, 0, nullptr);
+        if (!thread) return;
+        WaitForSingleObject(lookup.started, INFINITE);
+        Sleep(200);  // time to reach the lock
+        SuspendThread(thread);
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        GetThreadContext(thread, &context);  // returns once the thread has really stopped
+    });
+    ASSERT_NE(nullptr, thread);
+    DetachedRecords<DialogRecord> removed;
+    DetachedRecords<ControlRecord> controls;
+    registry.RemoveDialog(record.window, &removed, &controls);
+    ResumeThread(thread);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+    EXPECT_FALSE(lookup.found);
+    CloseHandle(thread);
+    CloseHandle(lookup.started);
+}
+
 // ---- The live dialog -----------------------------------------------------------------
 
 TEST_F(DialogLayerTest, OpeningReachesTheCallbackOnceBeforeTheDialogIsShown) {
@@ -311,21 +361,21 @@ TEST_F(DialogLayerTest, CallbackThatHandlesTheCloseCommandKeepsTheDialogOpen) {
 }
 
 TEST_F(DialogLayerTest, EscapeSendsIdCancelButDoesNotClose) {
-    bool openAfterEscape = false;
+    bool shownAfterEscape = false;
     state.react = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message == WM_INITDIALOG) {
             PostMessageA(GetDlgItem(dialog, 1004), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
             PostMessageA(dialog, Continue, 0, 0);
         }
         if (message == Continue) {
-            openAfterEscape = IsWindow(dialog) != FALSE;
+            shownAfterEscape = IsWindow(dialog) && IsWindowVisible(dialog) && IsWindowEnabled(dialog);
             PostClose(dialog);
         }
         return 0;
     };
     RunModal(BuildInstallerShape(), RecordingCallback);
     EXPECT_EQ(1, CommandsFrom(IDCANCEL, 0));
-    EXPECT_TRUE(openAfterEscape);
+    EXPECT_TRUE(shownAfterEscape) << "open, visible and enabled";
 }
 
 TEST_F(DialogLayerTest, OnlyTheLinkIconReportsClicks) {
@@ -350,16 +400,18 @@ TEST_F(DialogLayerTest, OnlyTheLinkIconReportsClicks) {
 }
 
 TEST_F(DialogLayerTest, TextAndEnablingActOnTheFoundControlOnly) {
-    char text[64] = {};
-    bool buttonEnabled = true, dialogEnabled = true;
+    char text[64] = {}, caption[64] = {};
+    bool buttonEnabled = true, dialogEnabledBefore = false, dialogEnabled = true;
     state.react = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message != WM_INITDIALOG) return 0;
         SetControlText(dialog, 1002, "Caf\xE9 ready");
         SetControlText(dialog, 4242, "nobody");
         GetDlgItemTextA(dialog, 1002, text, sizeof text);
+        GetWindowTextA(dialog, caption, sizeof caption);
         EnableControl(dialog, 1004, false);
         EnableControl(dialog, 4242, false);
         buttonEnabled = IsWindowEnabled(GetDlgItem(dialog, 1004)) != FALSE;
+        dialogEnabledBefore = IsWindowEnabled(dialog) != FALSE;
         EnableControl(dialog, DialogItself, false);
         dialogEnabled = IsWindowEnabled(dialog) != FALSE;
         EnableControl(dialog, DialogItself, true);
@@ -368,7 +420,9 @@ TEST_F(DialogLayerTest, TextAndEnablingActOnTheFoundControlOnly) {
     };
     RunModal(BuildInstallerShape(), RecordingCallback);
     EXPECT_STREQ("Caf\xE9 ready", text);
+    EXPECT_STREQ("VLC Turnix", caption) << "an unknown id fell back to the dialog";
     EXPECT_FALSE(buttonEnabled);
+    EXPECT_TRUE(dialogEnabledBefore) << "an unknown id fell back to the dialog";
     EXPECT_FALSE(dialogEnabled);
 }
 

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flow_sandbox.h"
@@ -294,19 +295,6 @@ TEST_F(EndToEnd, AnEarlierScriptIsReplacedOnlyAfterTheWarning) {
     EXPECT_EQ(0u, installer.Close());
 }
 
-TEST_F(EndToEnd, AReadOnlyEarlierScriptThatIsAlreadyRightCountsAsInstalled) {
-    WriteBytes(PathOf(0), script_[0]);
-    SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
-    Installer installer;
-    ASSERT_TRUE(installer.Showing());
-    installer.ClickInstall();
-    EXPECT_SHOWS(installer, Warning, ForceText, true);
-    installer.ClickInstall();
-    EXPECT_SHOWS(installer, Installed, ForceText, false);
-    ExpectBothInstalled();
-    EXPECT_EQ(0u, installer.Close());
-}
-
 // ---- Install failed ----
 
 TEST_F(EndToEnd, FailsWithoutTheExtensionsFolderAndCreatesNothing) {
@@ -322,25 +310,40 @@ TEST_F(EndToEnd, FailsWithoutTheExtensionsFolderAndCreatesNothing) {
     EXPECT_EQ(0u, installer.Close());
 }
 
-// Where presence alone would claim success: the old script stays as it was.
-TEST_F(EndToEnd, FailsWhenAReadOnlyEarlierScriptDiffersAndStays) {
-    const std::string old = "-- Turnix 0.0.0\r\n";
-    WriteBytes(PathOf(0), old);
-    SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
-    Installer installer;
-    ASSERT_TRUE(installer.Showing());
-    installer.ClickInstall();
-    EXPECT_SHOWS(installer, Warning, ForceText, true);
-    installer.ClickInstall();
-    EXPECT_SHOWS(installer, Failed, ForceText, true);
-    EXPECT_TRUE(ReadBytes(PathOf(0)) == old);
-    EXPECT_TRUE(ReadBytes(PathOf(1)) == script_[1]);
-    // The user clears the attribute and presses again: installed at once, no second warning.
-    SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
-    installer.ClickInstall();
-    EXPECT_SHOWS(installer, Installed, ForceText, false);
-    ExpectBothInstalled();
-    EXPECT_EQ(0u, installer.Close());
+// ---- Overwrite warning -> Installed or Install failed: the exact content decides ----
+
+// A read-only earlier script stays as it was, and only one that holds exactly the script counts as
+// installed: presence alone would claim success for the others.
+TEST_F(EndToEnd, AReadOnlyEarlierScriptCountsAsInstalledOnlyIfItIsExactlyTheScript) {
+    const std::pair<const char*, std::string> earlier[] = {
+        {"the script itself", script_[0]},
+        {"an older script", "-- Turnix 0.0.0\r\n"},
+        // As an old copy whose cut failed looks: only its size tells it from the script.
+        {"the script with a tail", script_[0] + "\r\n-- the tail of an older copy\r\n"},
+    };
+    for (const auto& [what, bytes] : earlier) {
+        SCOPED_TRACE(what);
+        SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(PathOf(1).c_str());
+        WriteBytes(PathOf(0), bytes);
+        SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY);
+        Installer installer;
+        ASSERT_TRUE(installer.Showing());
+        installer.ClickInstall();
+        EXPECT_SHOWS(installer, Warning, ForceText, true);
+        installer.ClickInstall();
+        EXPECT_TRUE(ReadBytes(PathOf(0)) == bytes);
+        EXPECT_TRUE(ReadBytes(PathOf(1)) == script_[1]);
+        if (bytes != script_[0]) {
+            EXPECT_SHOWS(installer, Failed, ForceText, true);
+            // The user clears the attribute and presses again: installed at once, no second warning.
+            SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
+            installer.ClickInstall();
+        }
+        EXPECT_SHOWS(installer, Installed, ForceText, false);
+        ExpectBothInstalled();
+        EXPECT_EQ(0u, installer.Close());
+    }
 }
 
 // ---- Any state: the link icon ----

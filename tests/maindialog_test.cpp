@@ -65,6 +65,11 @@ TEST(MainDialog, OpensAsTheInstallerDescribesIt) {
         EXPECT_EQ(360, client.right);
         EXPECT_EQ(90, client.bottom);
         EXPECT_EQ(nullptr, GetWindow(dialog, GW_OWNER));
+        // Popup, caption, close box, modal frame; the layer adds centring, its font and the 3D look,
+        // RunModal shows it, and the platform clips every top-level window from its siblings.
+        const DWORD style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+        EXPECT_EQ(0x80C808D4u, style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS))
+            << std::hex << style;
         EXPECT_NE(0, SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
         EXPECT_NE(0, SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
 
@@ -135,12 +140,18 @@ TEST(SetStatusIcon, ShowsTheShellIconAfterTheNumberAtTheGivenSize) {
     FreeLibrary(shell);
 }
 
-TEST(SetStatusIcon, NumberWithoutResourceClearsTheControl) {
+TEST(SetStatusIcon, NumberWithoutResourceClearsTheControlAndAMissingControlChangesNothing) {
     RunMainDialog([](HWND dialog) {
         SetStatusIcon(dialog, StatusImageId, 6, 48);
         SetStatusIcon(dialog, StatusImageId, 65000, 48);
         EXPECT_EQ(nullptr, ImageOf(dialog, StatusImageId));
-        SetStatusIcon(dialog, 4242, 6, 48);  // no such control: nothing happens
+
+        SetStatusIcon(dialog, StatusImageId, 6, 48);
+        const HICON shown = ImageOf(dialog, StatusImageId);
+        if (!shown) GTEST_SKIP() << "this shell32 has no icon resource 7";
+        SetStatusIcon(dialog, 4242, 6, 48);  // no such control
+        EXPECT_EQ(shown, ImageOf(dialog, StatusImageId));
+        EXPECT_TRUE(IconAlive(shown)) << "the status icon still shown was destroyed";
     });
 }
 

@@ -31,10 +31,12 @@ void RunProgram(const std::string& arguments) {
         EXPECT_NEAR((work.top + work.bottom - (window.bottom - window.top)) / 2, window.top, 1);
         char text[64] = {};
         GetWindowTextA(GetDlgItem(dialog, 1004), text, sizeof text);
-        EXPECT_NE(nullptr, GetDlgItem(dialog, 1004)) << "the install button exists";
-        // Esc must not end the program; only the close command does.
+        EXPECT_STREQ("INSTALL TURNIX EXTENSION", text);
+        // Esc must neither end the program nor hide or disable its dialog; only the close command ends it.
         PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process.hProcess, 1000));
+        EXPECT_TRUE(IsWindowVisible(dialog)) << "hidden by Esc";
+        EXPECT_TRUE(IsWindowEnabled(dialog)) << "disabled by Esc";
         PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));

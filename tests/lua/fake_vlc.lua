@@ -96,6 +96,8 @@ function FakeVlc.new(options)
     playlist = {
       stop = function()
         record("playlist.stop")
+        -- The stopped input no longer tells where it was: a script must read the position first.
+        if host.input then host.input.vars.time = 0 end
         host.input = nil
       end,
       play = function()
