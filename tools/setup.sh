@@ -87,25 +87,32 @@ if [ "$purpose" = test ]; then
     [ -d /usr/src/googletest ]   || missing+=(googletest)
     signing_tools
     [ ${#missing[@]} -eq 0 ] || install_or_fail "test packages" "${missing[@]}"
+fi
 
-    # Wine takes a process's ANSI code page from LANG, and only from a locale that glibc has:
-    # zh_CN gives 936 and ja_JP 932 (tests/flow.cmake). Debian ships them all commented out.
-    suite_locales=("zh_CN.UTF-8 UTF-8" "ja_JP.UTF-8 UTF-8")
-    missing_locales=()
-    for entry in "${suite_locales[@]}"; do
-        name="${entry%% *}"
-        locale -a 2>/dev/null | grep -qix "${name%%.*}.utf-\?8" || missing_locales+=("$entry")
+# ---- Locales: Wine takes a process's ANSI code page from LANG ----
+# ...and only from a locale that glibc has. The suite runs under zh_CN (936) and ja_JP (932)
+# (tests/flow.cmake); TURNIX_WINE_LANG may name another for any command. Debian ships them
+# all commented out.
+wanted_locales=()
+[ "$purpose" != test ] || wanted_locales+=("zh_CN.UTF-8" "ja_JP.UTF-8")
+case "$purpose:${TURNIX_WINE_LANG:-}" in
+    build:* | sign:* | *: | *:C | *:C.* | *:POSIX) ;;
+    *.UTF-8 | *.utf8 | *.utf-8) wanted_locales+=("${TURNIX_WINE_LANG%.*}.UTF-8") ;;
+    *) echo "setup: TURNIX_WINE_LANG=$TURNIX_WINE_LANG: only UTF-8 locales are generated here" >&2 ;;
+esac
+missing_locales=()
+for name in ${wanted_locales[@]+"${wanted_locales[@]}"}; do
+    locale -a 2>/dev/null | grep -qix "${name%%.*}.utf-\?8" || missing_locales+=("$name UTF-8")
+done
+if [ ${#missing_locales[@]} -gt 0 ]; then
+    need_root "locales ${missing_locales[*]%% *}"
+    [ -x /usr/sbin/locale-gen ] || install_or_fail "the locale generator" locales
+    echo "generating locales for Wine (first run only)…"
+    for entry in "${missing_locales[@]}"; do
+        sed -i "s/^# *${entry}\$/${entry}/" /etc/locale.gen
+        grep -qx "$entry" /etc/locale.gen || echo "$entry" >> /etc/locale.gen
     done
-    if [ ${#missing_locales[@]} -gt 0 ]; then
-        need_root "locales ${missing_locales[*]%% *}"
-        [ -x /usr/sbin/locale-gen ] || install_or_fail "the locale generator" locales
-        echo "generating the test locales (first run only)…"
-        for entry in "${missing_locales[@]}"; do
-            sed -i "s/^# *${entry}\$/${entry}/" /etc/locale.gen
-            grep -qx "$entry" /etc/locale.gen || echo "$entry" >> /etc/locale.gen
-        done
-        quietly locale-gen --keep-existing
-    fi
+    quietly locale-gen --keep-existing
 fi
 
 # ---- Wine's 32-bit loader on kernels without 32-bit emulation ----
