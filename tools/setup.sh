@@ -24,27 +24,20 @@ have() { command -v "$1" >/dev/null 2>&1; }
 
 # Runs a command with its output in the log; returns its status.
 logged() { "$@" >>"$LOG" 2>&1; }
+fail_with_log() { echo "setup: $*" >&2; tail -n 40 "$LOG" >&2; exit 1; }
 # The same, but a failure shows the log and ends the set-up.
-quietly() {
-    logged "$@" && return 0
-    echo "setup: failed: $*" >&2
-    tail -n 40 "$LOG" >&2
-    exit 1
-}
+quietly() { logged "$@" || fail_with_log "failed: $*"; }
 
 apt_updated=
 apt_install() {   # packages
     [ -n "$apt_updated" ] || { logged apt-get update && apt_updated=1; } || return 1
     logged env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$@"
 }
-install_or_fail() {   # what, packages
+install_or_fail() {   # what, then apt-get install's arguments
     local what="$1"; shift
     need_root "$@"
     echo "installing $what (first run only)…"
-    apt_install "$@" && return 0
-    echo "setup: could not install: $*" >&2
-    tail -n 40 "$LOG" >&2
-    exit 1
+    apt_install "$@" || fail_with_log "could not install: $*"
 }
 
 # ---- Building: the cross compiler, CMake, and Python for the icon generator ----
@@ -166,11 +159,7 @@ if { [ "$purpose" = run ] || [ "$purpose" = test ]; } && ! runs_i386; then
             echo "deb $mirror bookworm-backports main" > /etc/apt/sources.list.d/bookworm-backports.list
             apt_updated=
         fi
-        echo "installing qemu's user mode for Wine's 32-bit loader (first run only)…"
-        [ -n "$apt_updated" ] || quietly apt-get update
-        apt_updated=1
-        quietly env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
-            -t bookworm-backports qemu-user
+        install_or_fail "qemu's user mode for Wine's 32-bit loader" -t bookworm-backports qemu-user
     fi
     need_root "a binfmt_misc entry for 32-bit programs"
     [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
