@@ -4,6 +4,7 @@
 # to docs/benchmarks.md. Not part of the test suite. TURNIX_BENCH_RUNS overrides the
 # number of timed runs per figure (15) for a quick try; the figures kept use 15.
 set -euo pipefail
+source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/common.sh"
 bash "$REPO/tools/setup.sh" run
 export TURNIX_BUILD_TESTING=OFF

@@ -12,6 +12,7 @@
 # A run that fails leaves no program in dist/, not even the previous one, so that nothing stale
 # is handed out as new.
 set -euo pipefail
+source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/common.sh"
 
 NAME="VLC Turnix extension"

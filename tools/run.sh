@@ -5,6 +5,7 @@
 # the dialog is closed through its close command, and the exit code is printed; anything
 # but a shown dialog that ends with exit code 0 makes this script fail.
 set -euo pipefail
+source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/common.sh"
 bash "$REPO/tools/setup.sh" run
 export TURNIX_BUILD_TESTING=OFF
@@ -13,11 +14,10 @@ BUILD="$(pick_build_dir)"
 EXE="$BUILD/VLC Turnix extension.exe"
 [ -f "$EXE" ] || echo "building the program (first run only)…"
 # The build's own output only matters when it fails.
-if ! configure_and_build "$BUILD" turnix >"$BUILD/build.log" 2>&1; then
-    cat "$BUILD/build.log" >&2
-    exit 1
-fi
-tail -n 1 "$BUILD/build.log"
+FAILURE_LOG="$BUILD/build.log"
+configure_and_build "$BUILD" turnix >"$FAILURE_LOG" 2>&1
+tail -n 1 "$FAILURE_LOG"
+FAILURE_LOG=
 say_where_the_program_is "$BUILD"
 
 export TURNIX_WINEPREFIX="$BUILD/wine-run/prefix"
@@ -40,6 +40,7 @@ SHOT="$BUILD/dialog.png"
 # they look at it); those reports go to a log, and only the outcome is printed.
 LOG="$BUILD/run.log"
 : >"$LOG"
+FAILURE_LOG="$LOG"
 xvfb-run -a -s "-screen 0 1024x768x24 -ac" bash -c '
     exe="$1"; shot="$2"; log="$4"
     "$3/tools/wine-run.sh" "$exe" 2>>"$log" & pid=$!

@@ -4,6 +4,7 @@
 # Not part of the test suite; run it again when the dialog's look changes. Uses a prefix of
 # its own, so the test prefix stays untouched.
 set -euo pipefail
+source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/common.sh"
 bash "$REPO/tools/setup.sh" run
 export TURNIX_BUILD_TESTING=OFF
@@ -15,6 +16,7 @@ make_prefix "$TURNIX_WINEPREFIX"
 
 xvfb-run -a -s "-screen 0 1024x768x24 -ac" bash -c '
     set -euo pipefail
+    source "$1/tools/failure.sh"
     source "$1/tools/common.sh"
     exe="$2"; docs="$1/docs"
     wine() { "$REPO/tools/wine-run.sh" "$@" </dev/null 2>/dev/null; }
@@ -67,4 +69,4 @@ xvfb-run -a -s "-screen 0 1024x768x24 -ac" bash -c '
     as_wine_user rm -rf "$roaming/vlc";       shoot failed 1
 
     without_vlc; as_wine_user rm -rf "$roaming/vlc"
-    as_wine_user wineserver -k >/dev/null 2>&1 || true' _ "$REPO" "$BUILD/VLC Turnix extension.exe"
+    as_wine_user wineserver -k >/dev/null 2>&1 || true' "screenshots.sh (virtual screen)" "$REPO" "$BUILD/VLC Turnix extension.exe"

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds everything and runs the whole test suite under Wine and Xvfb.
 set -euo pipefail
+source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/common.sh"
 bash "$REPO/tools/setup.sh" test
 

@@ -3,6 +3,7 @@
 # As root, the program runs as "nobody": Wine lets root write read-only files,
 # which would hide every read-only case from the tests.
 set -euo pipefail
+source "$(dirname "$0")/failure.sh"
 : "${TURNIX_WINEPREFIX:?set by tools/test.sh or tools/run.sh}"
 
 export WINEPREFIX="$TURNIX_WINEPREFIX"
