@@ -1,49 +1,64 @@
 #!/bin/bash
-# Installs what one command needs on a Debian 12 machine, and no more:
-#   setup.sh build   the cross compiler, CMake and Python (tools/release.sh)
+# Installs what one command needs on a Debian 12 or 13 machine, and no more:
+#   setup.sh build   the cross compiler, CMake, make and Python (tools/release.sh)
 #   setup.sh sign    also osslsigncode and openssl (tools/release.sh with a certificate)
 #   setup.sh run     building as for "build", with Wine, Xvfb and the screenshot tools (tools/run.sh)
 #   setup.sh test    all of the above, and what the suite alone uses (tools/test.sh; the default)
 # Safe to run again: every step checks first and only acts on what is missing. apt's own
 # output goes to a log that is shown only when a step fails.
+#   TURNIX_SETUP_PLAN=1      changes nothing and needs no root: prints each step instead, one a line
+#   TURNIX_SETUP_ROOT=<dir>  in a plan: the machine's files (apt sources, os-release, installed
+#                            programs) are those under <dir>
+#   TURNIX_NO_I386=1         takes the kernel for one that runs no 32-bit programs
 set -euo pipefail
+source "$(dirname "$0")/failure.sh"
 
 purpose="${1:-test}"
 case "$purpose" in build | sign | run | test) ;; *) echo "usage: setup.sh [build|sign|run|test]" >&2; exit 2 ;; esac
+plan="${TURNIX_SETUP_PLAN:-}"
+ROOT="${TURNIX_SETUP_ROOT:-}"
+ROOT="${ROOT%/}"
+if [ -n "$ROOT" ] && [ "$plan" != 1 ]; then
+    echo "setup: TURNIX_SETUP_ROOT goes with TURNIX_SETUP_PLAN=1 only" >&2
+    exit 2
+fi
 
 LOG="$(mktemp "${TMPDIR:-/tmp}/turnix-setup.XXXXXX")"
+FAILURE_LOG="$LOG"
 trap 'rm -f "$LOG"' EXIT
 
+# In a plan, says what a step would do instead of doing it:  planned "what" || step
+planned() { [ "$plan" = 1 ] && echo "$*"; }
 need_root() {
-    if [ "$(id -u)" != 0 ]; then
+    if [ "$plan" != 1 ] && [ "$(id -u)" != 0 ]; then
         echo "setup: run as root (or through sudo) to install: $*" >&2
         exit 1
     fi
 }
-have() { command -v "$1" >/dev/null 2>&1; }
-
-# Runs a command with its output in the log; returns its status.
-logged() { "$@" >>"$LOG" 2>&1; }
-fail_with_log() { echo "setup: $*" >&2; tail -n 40 "$LOG" >&2; exit 1; }
-# The same, but a failure shows the log and ends the set-up.
-quietly() { logged "$@" || fail_with_log "failed: $*"; }
+have() {   # program
+    if [ -z "$ROOT" ]; then command -v "$1" >/dev/null 2>&1; return; fi
+    [ -x "$ROOT/usr/bin/$1" ] || [ -x "$ROOT/bin/$1" ] || [ -x "$ROOT/usr/local/bin/$1" ]
+}
 
 apt_updated=
 apt_install() {   # packages
-    [ -n "$apt_updated" ] || { logged apt-get update && apt_updated=1; } || return 1
-    logged env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$@"
+    [ -n "$apt_updated" ] || apt-get update >>"$LOG" 2>&1
+    apt_updated=1
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$@" >>"$LOG" 2>&1
 }
 install_or_fail() {   # what, then apt-get install's arguments
     local what="$1"; shift
+    planned "install $what: $*" && return
     need_root "$@"
     echo "installing $what (first run only)…"
-    apt_install "$@" || fail_with_log "could not install: $*"
+    apt_install "$@"
 }
 
-# ---- Building: the cross compiler, CMake, and Python for the icon generator ----
+# ---- Building: the cross compiler, CMake and its make, and Python for the icon generator ----
 missing=()
 have i686-w64-mingw32-g++-posix || missing+=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 have cmake                       || missing+=(cmake)
+have make                        || missing+=(make)
 have python3                     || missing+=(python3)
 
 # ---- Signing a release (and the suite's test of that) ----
@@ -57,14 +72,14 @@ signing_tools() {
 if [ "$purpose" = run ] || [ "$purpose" = test ]; then
     have xvfb-run                || missing+=(xvfb xauth)
     have xdotool                 || missing+=(xdotool x11-utils)
-    [ -x /usr/bin/import ]       || missing+=(imagemagick)
+    [ -x "$ROOT/usr/bin/import" ] || missing+=(imagemagick)
     # Wine's own fonts: without Marlett the caption buttons show as letters.
-    dpkg -s fonts-wine >/dev/null 2>&1 || missing+=(fonts-wine)
-    if ! { [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ]; }; then
+    [ -f "$ROOT/usr/share/wine/fonts/marlett.ttf" ] || missing+=(fonts-wine)
+    if ! { [ -x "$ROOT/usr/lib/wine/wine" ] && [ -x "$ROOT/usr/lib/wine/wine64" ]; }; then
         missing+=(wine wine32:i386 wine64)
-        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        if ! grep -qx i386 < <(dpkg --admindir="$ROOT/var/lib/dpkg" --print-foreign-architectures); then
             need_root "the i386 architecture for Wine"
-            dpkg --add-architecture i386
+            planned "add the i386 architecture" || dpkg --add-architecture i386
         fi
     fi
 fi
@@ -77,7 +92,7 @@ if [ "$purpose" = test ]; then
     have lua5.2                  || missing+=(lua5.2)
     have lua5.4                  || missing+=(lua5.4)
     have clang-format            || missing+=(clang-format)
-    [ -d /usr/src/googletest ]   || missing+=(googletest)
+    [ -d "$ROOT/usr/src/googletest" ] || missing+=(googletest)
     signing_tools
     [ ${#missing[@]} -eq 0 ] || install_or_fail "test packages" "${missing[@]}"
 fi
@@ -93,82 +108,127 @@ case "$purpose:${TURNIX_WINE_LANG:-}" in
     *.UTF-8 | *.utf8 | *.utf-8) wanted_locales+=("${TURNIX_WINE_LANG%.*}.UTF-8") ;;
     *) echo "setup: TURNIX_WINE_LANG=$TURNIX_WINE_LANG: only UTF-8 locales are generated here" >&2 ;;
 esac
+has_locale() {   # name.UTF-8
+    grep -qix "${1%%.*}.utf-\?8" < <(localedef --prefix="$ROOT" --list-archive; ls "$ROOT/usr/lib/locale" 2>/dev/null)
+}
 missing_locales=()
 for name in ${wanted_locales[@]+"${wanted_locales[@]}"}; do
-    locale -a 2>/dev/null | grep -qix "${name%%.*}.utf-\?8" || missing_locales+=("$name UTF-8")
+    has_locale "$name" || missing_locales+=("$name UTF-8")
 done
 if [ ${#missing_locales[@]} -gt 0 ]; then
     need_root "locales ${missing_locales[*]%% *}"
-    [ -x /usr/sbin/locale-gen ] || install_or_fail "the locale generator" locales
-    echo "generating locales for Wine (first run only)…"
-    for entry in "${missing_locales[@]}"; do
-        sed -i "s/^# *${entry}\$/${entry}/" /etc/locale.gen
-        grep -qx "$entry" /etc/locale.gen || echo "$entry" >> /etc/locale.gen
-    done
-    quietly locale-gen --keep-existing
+    [ -x "$ROOT/usr/sbin/locale-gen" ] || install_or_fail "the locale generator" locales
+    if ! planned "generate the locales ${missing_locales[*]%% *}"; then
+        echo "generating locales for Wine (first run only)…"
+        for entry in "${missing_locales[@]}"; do
+            sed -i "s/^# *${entry}\$/${entry}/" /etc/locale.gen
+            grep -qx "$entry" /etc/locale.gen || echo "$entry" >> /etc/locale.gen
+        done
+        locale-gen --keep-existing >>"$LOG" 2>&1
+    fi
 fi
 
 # ---- Wine's 32-bit loader on kernels without 32-bit emulation ----
 # Wine's 32-bit loader is a 32-bit Linux program. Some kernels boot with 32-bit
-# emulation switched off; there qemu's user mode runs it instead. Debian 12's own
-# qemu (7.2) needs a minute per Wine process, the backported one (10.x) a fraction
-# of a second, so only the latter will do.
+# emulation switched off; there qemu's user mode runs it instead. Only a recent qemu
+# will do: Debian 12's own (7.2) needs a minute per Wine process, the one from its
+# backports (10.x) or Debian 13's own (10.0) a fraction of a second.
+loader="$ROOT/lib/i386-linux-gnu/ld-linux.so.2"
+runs_i386() { [ "${TURNIX_NO_I386:-}" != 1 ] && "$loader" --version >/dev/null 2>&1; }
+qemu="$ROOT/usr/bin/qemu-i386"
+qemu_ok() { [ -x "$qemu" ] && [[ "$("$qemu" --version)" =~ version\ ([89]|[1-9][0-9])\. ]]; }
 
-# The machine's own Debian mirror: the first source that serves bookworm, in the deb822
-# files or the one-line lists.
-debian_mirror() {
-    {
-        for f in /etc/apt/sources.list.d/*.sources; do
-            [ -f "$f" ] || continue
-            awk '
-                function flush() {
-                    if (deb && suite && enabled && uri != "") print uri
-                    deb = 0; suite = 0; enabled = 1; uri = ""
+# The release's code name (bookworm, trixie).
+release() {
+    local file
+    for file in "$ROOT/etc/os-release" "$ROOT/usr/lib/os-release"; do
+        [ -f "$file" ] || continue
+        sed -n 's/^VERSION_CODENAME=//p' "$file" | tr -d "\"'"
+        return
+    done
+}
+
+# The machine's enabled package sources, a line "<uri> <suite>" each, in apt's order:
+# sources.list, then sources.list.d's one-line (.list) and deb822 (.sources) files by name.
+apt_sources() {
+    local file
+    for file in "$ROOT/etc/apt/sources.list" "$ROOT"/etc/apt/sources.list.d/*; do
+        [ -f "$file" ] || continue
+        case "$file" in
+            *.list)    sed -E 's/#.*//; s/\[[^]]*\]//' "$file" | awk '$1 == "deb" { print $2, $3 }' ;;
+            *.sources) awk '
+                function flush(  u, s) {
+                    if (deb && enabled) for (u = 1; u <= uris; u++) for (s = 1; s <= suites; s++) print uri[u], suite[s]
+                    deb = 0; enabled = 1; uris = 0; suites = 0
                 }
                 BEGIN { enabled = 1 }
-                /^[ \t]*#/ { next }
+                /^#/ { next }
                 /^[ \t]*$/ { flush(); next }
-                tolower($1) == "types:"   { for (i = 2; i <= NF; i++) if ($i == "deb") deb = 1 }
-                tolower($1) == "uris:"    { uri = $2 }
-                tolower($1) == "suites:"  { for (i = 2; i <= NF; i++) if ($i == "bookworm") suite = 1 }
-                tolower($1) == "enabled:" { enabled = (tolower($2) != "no") }
-                END { flush() }' "$f"
-        done
-        cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-            sed -E 's/\[[^]]*\]//' | awk '$1 == "deb" && $3 == "bookworm" { print $2 }'
-    } | head -n 1
-}
-has_backports() {
-    grep -Eqs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
-        /etc/apt/sources.list.d/*.sources
+                /^[^ \t]/ { field = tolower($1); first = 2 }
+                /^[ \t]/ { first = 1 }
+                {
+                    for (i = first; i <= NF; i++)
+                        if (field == "types:" && $i == "deb") deb = 1
+                        else if (field == "uris:") uri[++uris] = $i
+                        else if (field == "suites:") suite[++suites] = $i
+                        else if (field == "enabled:") enabled = tolower($i) != "no"
+                }
+                END { flush() }' "$file" ;;
+        esac
+    done
 }
 
-runs_i386() { /lib/i386-linux-gnu/ld-linux.so.2 --version >/dev/null 2>&1; }
+# Debian 12's backports suite from the machine's own mirror, the first source of bookworm
+# itself; one already configured is used as it is.
+backports_source() {
+    local sources mirror line
+    sources="$(apt_sources)"
+    mirror="$(awk '$2 == "bookworm-backports" { print $1; exit }' <<<"$sources")"
+    if [ -n "$mirror" ]; then
+        planned "use the configured source: deb $mirror bookworm-backports"
+        return
+    fi
+    mirror="$(awk '$2 == "bookworm" { print $1; exit }' <<<"$sources")"
+    if [ -z "$mirror" ]; then
+        echo "setup: no Debian bookworm source found in /etc/apt/sources.list or" \
+             "/etc/apt/sources.list.d; add your mirror's bookworm-backports suite (a line" \
+             "'deb <mirror> bookworm-backports main' in /etc/apt/sources.list.d/bookworm-backports.list)" \
+             "and run this again" >&2
+        exit 1
+    fi
+    line="deb $mirror bookworm-backports main"
+    planned "write to /etc/apt/sources.list.d/bookworm-backports.list: $line" ||
+        echo "$line" >/etc/apt/sources.list.d/bookworm-backports.list
+    apt_updated=
+}
+
 if { [ "$purpose" = run ] || [ "$purpose" = test ]; } && ! runs_i386; then
-    qemu_ok() { have qemu-i386 && qemu-i386 --version | grep -qE 'version ([89]|[1-9][0-9])\.'; }
     if ! qemu_ok; then
         need_root qemu-user
-        if ! has_backports; then
-            mirror="$(debian_mirror)"
-            if [ -z "$mirror" ]; then
-                echo "setup: no Debian bookworm source found in /etc/apt/sources.list or" \
-                     "/etc/apt/sources.list.d; add your mirror's bookworm-backports suite" \
-                     "(a line 'deb <mirror> bookworm-backports main') and run this again" >&2
-                exit 1
-            fi
-            echo "deb $mirror bookworm-backports main" > /etc/apt/sources.list.d/bookworm-backports.list
-            apt_updated=
+        suite=()
+        if [ "$(release)" = bookworm ]; then
+            backports_source
+            suite=(-t bookworm-backports)
         fi
-        install_or_fail "qemu's user mode for Wine's 32-bit loader" -t bookworm-backports qemu-user
+        install_or_fail "qemu's user mode for Wine's 32-bit loader" "${suite[@]}" qemu-user
+        if [ "$plan" != 1 ] && ! qemu_ok; then
+            echo "setup: $("$qemu" --version | head -n 1) is too slow for Wine's 32-bit loader; version 8 or later will do" >&2
+            exit 1
+        fi
     fi
     need_root "a binfmt_misc entry for 32-bit programs"
-    [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
-    if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    binfmt="$ROOT/proc/sys/fs/binfmt_misc"
+    if [ ! -e "$binfmt/qemu-i386" ] && ! planned "register qemu-i386 for 32-bit programs (binfmt_misc)"; then
+        [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
         # ELF, 32-bit, little endian, executable or shared object, machine i386.
-        printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$(command -v qemu-i386)"':POC' \
-            > /proc/sys/fs/binfmt_misc/register
+        [ -e "$binfmt/qemu-i386" ] ||
+            printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu"':POC' \
+                > "$binfmt/register"
     fi
-    runs_i386 || { echo "setup: cannot run 32-bit programs on this machine" >&2; exit 1; }
+    if [ "$plan" != 1 ] && ! "$loader" --version >/dev/null 2>&1; then
+        echo "setup: cannot run 32-bit programs on this machine" >&2
+        exit 1
+    fi
 fi
 
 # --- The real VLC, for the scripts' test in the host itself (tests/vlc) ----------------
@@ -176,15 +236,18 @@ fi
 # ffmpeg makes the test video; tesseract reads the texts of VLC's menu from the screen.
 if [ "$purpose" = test ]; then
     vlc_missing=()
-    have vlc && [ -n "$(ls /usr/lib/*/vlc/plugins/gui/libqt_plugin.so 2>/dev/null)" ] ||
+    have vlc && compgen -G "$ROOT/usr/lib/*/vlc/plugins/gui/libqt_plugin.so" >/dev/null ||
         vlc_missing+=(vlc-bin vlc-plugin-base vlc-plugin-qt vlc-plugin-video-output)
     have ffmpeg    || vlc_missing+=(ffmpeg)
     have tesseract || vlc_missing+=(tesseract-ocr tesseract-ocr-eng)
     if [ ${#vlc_missing[@]} -gt 0 ]; then
-        if [ "$(id -u)" != 0 ]; then
+        what="VLC, ffmpeg and tesseract for the test in the real VLC"
+        if [ "$plan" = 1 ]; then
+            echo "install $what (if it can): ${vlc_missing[*]}"
+        elif [ "$(id -u)" != 0 ]; then
             echo "setup: not root, so the test in the real VLC will be skipped; as root this installs: ${vlc_missing[*]}" >&2
         else
-            echo "installing VLC, ffmpeg and tesseract for the test in the real VLC (first run only)…"
+            echo "installing $what (first run only)…"
             apt_install "${vlc_missing[@]}" ||
                 echo "setup: could not install ${vlc_missing[*]}: the test in the real VLC will be skipped" >&2
         fi
