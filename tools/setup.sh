@@ -77,7 +77,7 @@ if [ "$purpose" = run ] || [ "$purpose" = test ]; then
     [ -f "$ROOT/usr/share/wine/fonts/marlett.ttf" ] || missing+=(fonts-wine)
     if ! { [ -x "$ROOT/usr/lib/wine/wine" ] && [ -x "$ROOT/usr/lib/wine/wine64" ]; }; then
         missing+=(wine wine32:i386 wine64)
-        if ! grep -qx i386 < <(dpkg --admindir="$ROOT/var/lib/dpkg" --print-foreign-architectures); then
+        if ! grep -qx i386 < <(dpkg --admindir="$ROOT/var/lib/dpkg" --print-foreign-architectures 2>/dev/null); then
             need_root "the i386 architecture for Wine"
             planned "add the i386 architecture" || dpkg --add-architecture i386
         fi
