@@ -133,6 +133,7 @@ fi
 # emulation switched off; there qemu's user mode runs it instead. Only a recent qemu
 # will do: Debian 12's own (7.2) needs a minute per Wine process, the one from its
 # backports (10.x) or Debian 13's own (10.0) a fraction of a second.
+# A plan made before Wine is installed has no loader to try, and counts the kernel as one without.
 loader="$ROOT/lib/i386-linux-gnu/ld-linux.so.2"
 runs_i386() { [ "${TURNIX_NO_I386:-}" != 1 ] && "$loader" --version >/dev/null 2>&1; }
 qemu="$ROOT/usr/bin/qemu-i386"
