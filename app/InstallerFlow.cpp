@@ -18,6 +18,8 @@ const StateView DisplayStates[] = {
      "You can now rotate videos via View > Turnix...", ButtonAction::Disable},
     {53, "There was a problem installing the extension !", "You can try again or contact the author.",
      ButtonAction::LeaveAlone},
+    {53, "Extension installed, but VLC cannot load it.", "See Windows' language for non-Unicode programs.",
+     ButtonAction::Disable},
 };
 
 constexpr char VlcKeyPath[] = "SOFTWARE\\VideoLAN\\VLC";
@@ -48,6 +50,18 @@ bool BothScriptsHeld() {
     return platform->holdsScript(ScriptTable[0]) && platform->holdsScript(ScriptTable[1]);
 }
 
+// VLC converts each script's path to the ANSI code page before opening it: a path that does not
+// come back whole is never listed, however right the file is.
+bool BothPathsSurviveAnsiCodePage() {
+    return platform->scriptPathSurvivesAnsiCodePage(ScriptTable[0]) &&
+           platform->scriptPathSurvivesAnsiCodePage(ScriptTable[1]);
+}
+
+DisplayState InstallOutcome() {
+    if (!BothScriptsHeld()) return DisplayState::InstallFailed;
+    return BothPathsSurviveAnsiCodePage() ? DisplayState::Installed : DisplayState::VlcCannotLoad;
+}
+
 bool IsClickCode(WORD code) { return code == BN_CLICKED || code == STN_CLICKED || code == STN_DBLCLK; }
 
 void OnCommand(HWND dialog, WPARAM wParam) {
@@ -63,7 +77,8 @@ void OnCommand(HWND dialog, WPARAM wParam) {
 
 const FlowPlatform RealFlowPlatform = {
     SetStatusIcon,   SetControlText, EnableControl, ReadRegValue,
-    IsScriptPresent, InstallScripts, HoldsScript,   ShellExecuteA,
+    IsScriptPresent, InstallScripts, HoldsScript,   ScriptPathSurvivesAnsiCodePage,
+    ShellExecuteA,
 };
 
 void UseFlowPlatform(const FlowPlatform* replacement) noexcept {
@@ -101,7 +116,7 @@ void OnInstallClicked(HWND dialog) {
         return;
     }
     platform->installScripts();
-    EnterState(dialog, BothScriptsHeld() ? DisplayState::Installed : DisplayState::InstallFailed);
+    EnterState(dialog, InstallOutcome());
 }
 
 void OnLinkClicked() {

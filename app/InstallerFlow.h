@@ -12,8 +12,10 @@
 // platform's dialog procedure: nothing may escape it.
 INT_PTR InstallerCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-// What the dialog shows: one of five states, each a status icon, two lines and a button action.
-enum class DisplayState { NotDetected, Ready, OverwriteWarning, Installed, InstallFailed };
+// What the dialog shows: one of six states, each a status icon, two lines and a button action.
+// VlcCannotLoad: both scripts were written, but their paths do not survive the ANSI code page
+// through which VLC opens them, so VLC would not list them.
+enum class DisplayState { NotDetected, Ready, OverwriteWarning, Installed, InstallFailed, VlcCannotLoad };
 enum class ButtonAction { Disable, Enable, ShowForceCaption, LeaveAlone };
 
 struct StateView {
@@ -38,6 +40,7 @@ struct FlowPlatform {
     bool (*isScriptPresent)(const ScriptEntry& script);
     void (*installScripts)();
     bool (*holdsScript)(const ScriptEntry& script);
+    bool (*scriptPathSurvivesAnsiCodePage)(const ScriptEntry& script);
     HINSTANCE(WINAPI* shellExecute)
     (HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT showCommand);
 };

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "AnsiCodePage.h"
 #include "ExtensionFolder.h"
 
 const ScriptEntry ScriptTable[2] = {
@@ -43,6 +44,11 @@ bool HoldsScript(const ScriptEntry& script) noexcept {
     if (path.empty()) return false;
     const std::string expected = LoadDataResource(script.resourceName);
     return !expected.empty() && FileHoldsExactly(path, expected);
+}
+
+bool ScriptPathSurvivesAnsiCodePage(const ScriptEntry& script) noexcept {
+    const std::wstring path = ScriptPath(script);
+    return !path.empty() && SurvivesAnsiCodePage(path);
 }
 
 std::string LoadDataResource(const char* name) noexcept {

@@ -4,7 +4,8 @@
 #include "FileSteps.h"
 
 // Installing the two VLC extension scripts. The installer's round: IsScriptPresent on each entry
-// (warn before overwriting), InstallScripts, then HoldsScript on each entry to judge the outcome.
+// (warn before overwriting), InstallScripts, then HoldsScript on each entry to judge the outcome,
+// and ScriptPathSurvivesAnsiCodePage on each to tell whether VLC can open what was written.
 
 // The two scripts, in the order they are handled: data resource name and path relative to the
 // extension folder (begins with "\"; UTF-16, with the degree sign U+00B0).
@@ -32,6 +33,10 @@ bool IsScriptPresent(const ScriptEntry& script) noexcept;
 // True only if the file at the script's path holds exactly the bytes of its data resource;
 // false when ScriptPath is "" or the resource is missing.
 bool HoldsScript(const ScriptEntry& script) noexcept;
+
+// True if the script's path survives SurvivesAnsiCodePage, the conversion that VLC makes before
+// opening the script; false when ScriptPath is "".
+bool ScriptPathSurvivesAnsiCodePage(const ScriptEntry& script) noexcept;
 
 // The bytes of the RCDATA resource of that name in the program's own module; "" if there is none.
 std::string LoadDataResource(const char* name) noexcept;

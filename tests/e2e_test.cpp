@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -43,6 +44,8 @@ const Shown Installed = {"Extension correctly installed. Please restart VLC.",
                          "You can now rotate videos via View > Turnix..."};
 const Shown Failed = {"There was a problem installing the extension !",
                       "You can try again or contact the author."};
+const Shown CannotLoad = {"Extension installed, but VLC cannot load it.",
+                          "See Windows' language for non-Unicode programs."};
 
 std::wstring Lower(std::wstring text) {
     if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
@@ -58,6 +61,18 @@ bool FitsCodePage(const std::wstring& text) {
     return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, bytes, sizeof bytes, nullptr,
                                &lost) > 0 &&
            !lost;
+}
+
+// Opens the file as VLC opens an extension script: the path converted to the ANSI code page with
+// the system's defaults, then the C runtime's narrow fopen.
+bool OpensThroughTheCodePage(const std::wstring& path) {
+    char narrow[MAX_PATH * 2] = {};
+    if (WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr) <= 0)
+        return false;
+    FILE* file = std::fopen(narrow, "rb");
+    if (!file) return false;
+    std::fclose(file);
+    return true;
 }
 
 // The program in its own process, with the one window it shows.
@@ -218,6 +233,11 @@ protected:
         for (int i = 0; i < 2; ++i)
             EXPECT_TRUE(ReadBytes(PathOf(i)) == script_[i]) << FileNames[i] << " differs";
     }
+    void ExpectVlcOpensBoth(bool opens) const {
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(opens, OpensThroughTheCodePage(PathOf(i)))
+                << FileNames[i] << ", code page " << GetACP();
+    }
 
     std::wstring caseFolder_, base_, roaming_, extensions_;
     std::string script_[2];
@@ -261,10 +281,14 @@ TEST_F(EndToEnd, FirstInstallationWritesBothScriptsByteForByte) {
     installer.ClickInstall();
     EXPECT_SHOWS(installer, Installed, InstallText, false);
     ExpectBothInstalled();
+    ExpectVlcOpensBoth(true);
     EXPECT_EQ(0u, installer.Close());
 }
 
-// As for an account folder named in letters that the system's code page lacks.
+// ---- Ready -> Installed or VLC cannot load: VLC opens the scripts through the ANSI code page ----
+
+// As for an account folder named in letters that the system's code page lacks: the files are
+// written all the same, but VLC cannot open them, and the dialog says so.
 TEST_F(EndToEnd, InstallsIntoAFolderNamedOutsideTheCodePage) {
     const std::wstring account = L"李雷 민준";
     ASSERT_FALSE(FitsCodePage(account)) << "code page " << GetACP() << " holds all these letters";
@@ -272,9 +296,32 @@ TEST_F(EndToEnd, InstallsIntoAFolderNamedOutsideTheCodePage) {
     Installer installer;
     ASSERT_TRUE(installer.Showing());
     installer.ClickInstall();
-    EXPECT_SHOWS(installer, Installed, InstallText, false);
+    EXPECT_SHOWS(installer, CannotLoad, InstallText, false);
     ExpectBothInstalled();
+    ExpectVlcOpensBoth(false);
     EXPECT_EQ(0u, installer.Close());
+}
+
+// Account folders in other alphabets: "Installed" exactly where the code page holds every letter
+// of the path, as VLC's narrow open then confirms. Which names those are depends on the code page
+// this runs under: accented Western letters under 1252, Chinese under 936.
+TEST_F(EndToEnd, InstallsIntoAFolderNamedInAnyAlphabet) {
+    int fitting = 0, lacking = 0;
+    for (const std::wstring account : {L"Zoë Müller", L"李雷", L"Алексей"}) {
+        SCOPED_TRACE(account);
+        UseBase(caseFolder_ + account + L"\\");
+        const bool fits = FitsCodePage(PathOf(0)) && FitsCodePage(PathOf(1));
+        ++(fits ? fitting : lacking);
+        Installer installer;
+        ASSERT_TRUE(installer.Showing());
+        installer.ClickInstall();
+        EXPECT_SHOWS(installer, fits ? Installed : CannotLoad, InstallText, false);
+        ExpectBothInstalled();
+        ExpectVlcOpensBoth(fits);
+        EXPECT_EQ(0u, installer.Close());
+    }
+    EXPECT_GT(fitting, 0) << "no name fits code page " << GetACP();
+    EXPECT_GT(lacking, 0) << "every name fits code page " << GetACP();
 }
 
 // ---- Ready -> Overwrite warning -> Installed ----

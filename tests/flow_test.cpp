@@ -32,6 +32,7 @@ struct World {
     bool present[2] = {false, false};     // before installing
     bool installWorks[2] = {true, true};  // the file holds its script afterwards
     bool holds[2] = {false, false};
+    bool survives[2] = {true, true};  // the path comes back whole from the ANSI code page
     bool wrongHwnd = false;
 };
 World world;
@@ -81,6 +82,11 @@ bool FakeHoldsScript(const ScriptEntry& script) {
     world.calls.push_back("holds " + std::to_string(i));
     return i >= 0 && world.holds[i];
 }
+bool FakeScriptPathSurvivesAnsiCodePage(const ScriptEntry& script) {
+    const int i = Index(script);
+    world.calls.push_back("survives " + std::to_string(i));
+    return i >= 0 && world.survives[i];
+}
 HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                   INT show) {
     auto shown = [](LPCSTR s) { return s ? "'" + std::string(s) + "'" : std::string("null"); };
@@ -89,8 +95,10 @@ HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR p
     return reinterpret_cast<HINSTANCE>(2);  // "file not found": the flow must not care
 }
 
-const FlowPlatform Fakes = {FakeSetStatusIcon,   FakeSetControlText, FakeEnableControl, FakeReadRegValue,
-                            FakeIsScriptPresent, FakeInstallScripts, FakeHoldsScript,   FakeShellExecute};
+const FlowPlatform Fakes = {
+    FakeSetStatusIcon,   FakeSetControlText, FakeEnableControl, FakeReadRegValue,
+    FakeIsScriptPresent, FakeInstallScripts, FakeHoldsScript,   FakeScriptPathSurvivesAnsiCodePage,
+    FakeShellExecute};
 
 using Calls = std::vector<std::string>;
 
@@ -127,6 +135,13 @@ const Calls FailedShown = {
     "text 1002 There was a problem installing the extension !",
     "text 1003 You can try again or contact the author.",
 };
+const Calls CannotLoadShown = {
+    "icon 1001 53 48",
+    "text 1002 Extension installed, but VLC cannot load it.",
+    "text 1003 See Windows' language for non-Unicode programs.",
+    "enable 1004 off",
+};
+const Calls BothHeldAndSurvive = {"holds 0", "holds 1", "survives 0", "survives 1"};
 
 Calls Join(std::initializer_list<Calls> parts) {
     Calls all;
@@ -225,18 +240,17 @@ TEST_F(Flow, ThePressAfterTheWarningAndEveryLaterOneInstallsWithoutTesting) {
     world.installWorks[1] = true;
     world.calls.clear();
     Press();
-    EXPECT_EQ(world.calls, Join({{"install", "holds 0", "holds 1"}, InstalledShown}));
+    EXPECT_EQ(world.calls, Join({{"install"}, BothHeldAndSurvive, InstalledShown}));
     EXPECT_FALSE(Button().enabled);
     EXPECT_EQ(ForceInstallText, Button().text) << "Installed keeps the caption the button had";
 }
 
-// ---- Ready -> Installed or Install failed ----
+// ---- Ready -> Installed, VLC cannot load or Install failed ----
 
 TEST_F(Flow, NoScriptThereInstallsAndBothHeldShowsInstalled) {
     OpenReady();
     EXPECT_EQ(0, Press());
-    EXPECT_EQ(world.calls,
-              Join({{"present 0", "present 1", "install", "holds 0", "holds 1"}, InstalledShown}));
+    EXPECT_EQ(world.calls, Join({{"present 0", "present 1", "install"}, BothHeldAndSurvive, InstalledShown}));
     EXPECT_FALSE(Button().enabled);
     EXPECT_EQ("INSTALL TURNIX EXTENSION", Button().text);
 }
@@ -257,6 +271,24 @@ TEST_F(Flow, OnlyOneOfTheTwoScriptsWrittenIsAFailure) {
     }
 }
 
+// Written right, but VLC would not find them: the path check comes only after the content check.
+TEST_F(Flow, BothScriptsHeldButAPathLostInTheCodePageShowsThatVlcCannotLoadThem) {
+    const Calls expected[2] = {
+        Join({{"present 0", "present 1", "install", "holds 0", "holds 1", "survives 0"}, CannotLoadShown}),
+        Join({{"present 0", "present 1", "install"}, BothHeldAndSurvive, CannotLoadShown}),
+    };
+    for (int lost = 0; lost < 2; ++lost) {
+        SCOPED_TRACE(lost);
+        SetUp();
+        OpenReady();
+        world.survives[lost] = false;
+        EXPECT_EQ(0, Press());
+        EXPECT_EQ(world.calls, expected[lost]);
+        EXPECT_FALSE(Button().enabled);
+        EXPECT_EQ("INSTALL TURNIX EXTENSION", Button().text);
+    }
+}
+
 // ---- Install failed -> as from Ready while no warning was shown ----
 
 TEST_F(Flow, AFailedInstallLeavesTheButtonAndTheNextPressTestsAgain) {
@@ -269,8 +301,7 @@ TEST_F(Flow, AFailedInstallLeavesTheButtonAndTheNextPressTestsAgain) {
     world.installWorks[0] = world.installWorks[1] = true;
     world.calls.clear();
     Press();
-    EXPECT_EQ(world.calls,
-              Join({{"present 0", "present 1", "install", "holds 0", "holds 1"}, InstalledShown}));
+    EXPECT_EQ(world.calls, Join({{"present 0", "present 1", "install"}, BothHeldAndSurvive, InstalledShown}));
 }
 
 // ---- Any state: the link icon; commands the flow does not act on ----

@@ -1,12 +1,14 @@
-// The main dialog as the main routine builds it, and SetStatusIcon.
+// The main dialog as the main routine builds it, the flow's texts in it, and SetStatusIcon.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstring>
 #include <functional>
+#include <utility>
 
 #include "DialogLayer.h"
+#include "InstallerFlow.h"
 #include "MainDialog.h"
 #include "StatusIcon.h"
 #include "support/IconChecks.h"
@@ -109,6 +111,39 @@ TEST(MainDialog, OpensAsTheInstallerDescribesIt) {
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, InstallButtonId)));
         EXPECT_EQ(nullptr, ImageOf(dialog, StatusImageId));
         EXPECT_EQ(nullptr, ImageOf(dialog, LinkIconId));
+    });
+}
+
+// Width in pixels of the text as the control draws it, in its own font.
+int TextWidthIn(HWND control, const char* text) {
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    if (!font) return -1;
+    HDC dc = GetDC(control);
+    const HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
+// A longer text wraps, and its 16-pixel line shows only the part before the break.
+TEST(MainDialog, EveryStateTextFitsItsStatusLine) {
+    RunMainDialog([](HWND dialog) {
+        for (DisplayState state :
+             {DisplayState::NotDetected, DisplayState::Ready, DisplayState::OverwriteWarning,
+              DisplayState::Installed, DisplayState::InstallFailed, DisplayState::VlcCannotLoad}) {
+            const StateView& view = ViewOf(state);
+            for (const auto& [id, text] : {std::make_pair(StatusLine1Id, view.firstLine),
+                                           std::make_pair(StatusLine2Id, view.secondLine)}) {
+                HWND line = GetDlgItem(dialog, id);
+                RECT box{};
+                GetClientRect(line, &box);
+                const int width = TextWidthIn(line, text);
+                EXPECT_GT(width, 0) << "no font on control " << id;
+                EXPECT_LE(width, box.right) << '"' << text << "\" on control " << id;
+            }
+        }
     });
 }
 

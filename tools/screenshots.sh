@@ -1,6 +1,7 @@
 #!/bin/bash
-# Takes a picture of each of the dialog's five states from the real program under Wine and
-# Xvfb, cropped to the window, into docs/: not-detected, ready, overwrite, installed, failed.
+# Takes a picture of each of the dialog's six states from the real program under Wine and
+# Xvfb, cropped to the window, into docs/: not-detected, ready, overwrite, installed, failed,
+# cannot-load.
 # Not part of the test suite; run it again when the dialog's look changes. Uses a prefix of
 # its own, so the test prefix stays untouched.
 set -euo pipefail
@@ -67,6 +68,23 @@ xvfb-run -a -s "-screen 0 1024x768x24 -ac" bash -c '
     as_wine_user touch "$extensions/Turnix+90°.lua"; shoot overwrite 1
     empty_extensions;                         shoot installed 1
     as_wine_user rm -rf "$roaming/vlc";       shoot failed 1
+
+    # As for the user 李雷 on a Western (1252) Windows: the local application-data folder of the
+    # shell is steered into a user folder named in letters that the code page lacks, then put back
+    # (with the copy that Wine caches in "Shell Folders").
+    explorer="HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer"
+    local_of() { wine reg query "$explorer\\$1" /v "Local AppData" | tr -d "\r" | sed -n "s/^ *Local AppData *$2 *//p"; }
+    set_local() { wine reg add "$explorer\\$1" /v "Local AppData" /t "$2" /d "$3" /f >/dev/null; }
+    steered_before="$(local_of "User Shell Folders" REG_EXPAND_SZ)"
+    cached_before="$(local_of "Shell Folders" REG_SZ)"
+    [ -n "$steered_before" ] && [ -n "$cached_before" ] || { echo "could not read the Local AppData folder" >&2; exit 1; }
+    other_user="$TURNIX_WINEPREFIX/drive_c/users/李雷"
+    as_wine_user mkdir -p "$other_user/AppData/Local" "$other_user/AppData/Roaming/vlc/lua/extensions"
+    set_local "User Shell Folders" REG_EXPAND_SZ "C:\\users\\李雷\\AppData\\Local"
+    shoot cannot-load 1
+    set_local "User Shell Folders" REG_EXPAND_SZ "$steered_before"
+    set_local "Shell Folders" REG_SZ "$cached_before"
+    as_wine_user rm -rf "$other_user"
 
     without_vlc; as_wine_user rm -rf "$roaming/vlc"
     as_wine_user wineserver -k >/dev/null 2>&1 || true' "screenshots.sh (virtual screen)" "$REPO" "$BUILD/VLC Turnix extension.exe"
