@@ -44,11 +44,6 @@ const Shown Installed = {"Extension correctly installed. Please restart VLC.",
 const Shown Failed = {"There was a problem installing the extension !",
                       "You can try again or contact the author."};
 
-std::wstring Lower(std::wstring text) {
-    if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // True if every letter of the text has a form in the process's ANSI code page.
@@ -163,9 +158,7 @@ protected:
             ASSERT_EQ(std::strtoul(codePage, nullptr, 10), GetACP())
                 << "the locale behind this code page is missing";
         }
-        caseFolder_ = TempFolder() + L"turnix-e2e\\" +
-                      Widen(testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
-        RemoveTree(caseFolder_);
+        ASSERT_NO_FATAL_FAILURE(GetCaseFolder(L"e2e", caseFolder_));
         UseBase(caseFolder_);
         SetVlc(KEY_WOW64_32KEY, VlcFolder);
         SetVlc(KEY_WOW64_64KEY, "");
