@@ -27,7 +27,9 @@ void ReleaseDialog(HWND dialog) {
         DestroyImage(r.bigIcon, true);
         DestroyImage(r.smallIcon, true);
     });
-    controls.ForEach([](const ControlRecord& r) { DestroyImage(r.image, r.imageIsIcon); });
+    controls.ForEach([](const ControlRecord& r) {
+        DestroyImage(r.image, r.imageIsIcon);
+    });
 }
 
 HWND OwnerOf(HWND dialog) {
@@ -100,7 +102,9 @@ void LoadControlImage(HWND control, const char* name, bool isIcon) {
     if (!name || !*name) return;
     HANDLE image = LoadImageA(Program(), name, isIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
     if (!image) return;
-    Windows().UpdateControl(control, [&](ControlRecord& r) { r.image = image; });
+    Windows().UpdateControl(control, [&](ControlRecord& r) {
+        r.image = image;
+    });
     HANDLE previous = reinterpret_cast<HANDLE>(SendMessageA(
         control, STM_SETIMAGE, isIcon ? IMAGE_ICON : IMAGE_BITMAP, reinterpret_cast<LPARAM>(image)));
     if (previous != image) DestroyImage(previous, isIcon);

@@ -9,9 +9,17 @@ void WindowRegistry::RemoveDialog(HWND window, DetachedRecords<DialogRecord>* di
                                   DetachedRecords<ControlRecord>* controls) noexcept {
     Guard guard(lock_);
     Detach(
-        dialogs_, [&](const DialogRecord& r) { return r.window == window; }, dialog);
+        dialogs_,
+        [&](const DialogRecord& r) {
+            return r.window == window;
+        },
+        dialog);
     Detach(
-        controls_, [&](const ControlRecord& r) { return r.dialog == window; }, controls);
+        controls_,
+        [&](const ControlRecord& r) {
+            return r.dialog == window;
+        },
+        controls);
 }
 
 WindowRegistry& Windows() { return registry; }

@@ -74,7 +74,9 @@ public:
     bool AddDialog(const DialogRecord& record) noexcept { return Add(dialogs_, record); }
     bool AddControl(const ControlRecord& record) noexcept { return Add(controls_, record); }
     bool FindDialog(HWND window, DialogRecord* out) noexcept {
-        return Update(dialogs_, window, [&](DialogRecord& r) { *out = r; });
+        return Update(dialogs_, window, [&](DialogRecord& r) {
+            *out = r;
+        });
     }
     // Applies change to the window's record; false if there is none.
     template <class Change>

@@ -29,9 +29,11 @@ expect "ordinal base 1" $'^Ordinal Base[ \t]+1$'
 expect "one exported function" $'^\tExport Address Table[ \t]+0*1$'
 expect "one exported name" $'^\t\\[Name Pointer/Ordinal\\] Table[ \t]+0*1$'
 
-# The one name, undecorated, at ordinal index 0 (ordinal 1 with base 1).
-names="$(section '[Ordinal/Name Pointer] Table' | tail -n +2)"
-if [ "$names" = $'\t[   0] DELREGKEY' ]; then
+# The one name, undecorated, at ordinal index 0 (ordinal 1 with base 1). binutils 2.40 prints
+# "[   0] DELREGKEY"; 2.44 adds a column header, the ordinal and the hint:
+# "[   0] +base[   1]  0000 DELREGKEY".
+names="$(section '[Ordinal/Name Pointer] Table' | tail -n +2 | grep -Ev $'^\t +Ordinal +Hint +Name$')"
+if grep -Eqx $'\t\\[ +0\\]( \\+base\\[ +1\\] +[0-9a-f]+)? DELREGKEY' <<<"$names" && [ "$(wc -l <<<"$names")" = 1 ]; then
     echo "ok: DELREGKEY, undecorated, at ordinal 1"
 else
     echo "FAILED: name table is not exactly DELREGKEY at ordinal 1:"
@@ -85,7 +87,13 @@ if "$objdump" -d "$exe" | grep -Eq '%fs:(0x0)?\(|%fs:0x0([^0-9a-fx]|$)'; then
 else
     echo "ok: no code touches the exception chain at fs:[0]"
 fi
-if grep -Eiq $'^\t[ 0-9a-f]+[ \t]+[0-9]+ +(_except_handler|__CxxFrameHandler|_EH_prolog|_setjmp3|__C_specific_handler)' <<<"$dump"; then
+# The imported functions: the last field of each line under an import table's "vma:" header
+# (binutils 2.40: vma, hint, name; 2.44: vma, ordinal, hint, name).
+functions="$(awk '/^\tvma:/ { on = 1; next } /^$/ { on = 0 } on { print $NF }' <<<"$dump")"
+if [ -z "$functions" ]; then
+    echo "FAILED: no imported functions found"
+    failures=$((failures + 1))
+elif grep -Eiq '^(_except_handler|__CxxFrameHandler|_EH_prolog|_setjmp3|__C_specific_handler)' <<<"$functions"; then
     echo "FAILED: imports a structured exception handler of the runtime"
     failures=$((failures + 1))
 else

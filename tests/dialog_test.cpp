@@ -142,8 +142,12 @@ TEST(DialogRules, CentringOnTheWorkArea) {
 TEST(DialogRules, TemplateFollowsTheExtendedLayout) {
     DialogFont font = DefaultDialogFont();
     DialogTemplate t = BuildDialogTemplate(0x80C808D4, 0x12345678, CenterPosition, -2, 360, 70000, font);
-    auto word = [&](std::size_t at) { return static_cast<unsigned>(t.bytes[at] | t.bytes[at + 1] << 8); };
-    auto dword = [&](std::size_t at) { return word(at) | word(at + 2) << 16; };
+    auto word = [&](std::size_t at) {
+        return static_cast<unsigned>(t.bytes[at] | t.bytes[at + 1] << 8);
+    };
+    auto dword = [&](std::size_t at) {
+        return word(at) | word(at + 2) << 16;
+    };
     EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(t.bytes) % 4) << "the platform wants DWORD alignment";
     EXPECT_EQ(1u, word(0));
     EXPECT_EQ(0xFFFFu, word(2));

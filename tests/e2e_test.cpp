@@ -47,11 +47,6 @@ const Shown Failed = {"There was a problem installing the extension !",
 const Shown CannotLoad = {"Extension installed, but VLC cannot load it.",
                           "See Windows' language for non-Unicode programs."};
 
-std::wstring Lower(std::wstring text) {
-    if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // True if every letter of the text has a form in the process's ANSI code page.
@@ -178,9 +173,7 @@ protected:
             ASSERT_EQ(std::strtoul(codePage, nullptr, 10), GetACP())
                 << "the locale behind this code page is missing";
         }
-        caseFolder_ = TempFolder() + L"turnix-e2e\\" +
-                      Widen(testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
-        RemoveTree(caseFolder_);
+        ASSERT_NO_FATAL_FAILURE(GetCaseFolder(L"e2e", caseFolder_));
         UseBase(caseFolder_);
         SetVlc(KEY_WOW64_32KEY, VlcFolder);
         SetVlc(KEY_WOW64_64KEY, "");

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestFiles.h"
+
 namespace {
 
 std::wstring FromShellAnswer(const std::wstring& answer) {
@@ -58,6 +60,8 @@ protected:
     static constexpr const wchar_t* Value = L"Local AppData";
 
     void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(GetScratchRoot(root_));
+        MakeFolders(root_);
         ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, KEY_ALL_ACCESS, &key_), ERROR_SUCCESS);
         DWORD size = 0;
         saved_ = RegQueryValueExW(key_, Value, nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS;
@@ -93,6 +97,7 @@ protected:
         return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
+    std::wstring root_;
     HKEY key_ = nullptr;
     bool saved_ = false;
     DWORD savedType_ = 0;
@@ -110,37 +115,37 @@ TEST_F(LocalAppDataTest, UsualLayoutGivesTheRoamingFolder) {
 
 // Letters of no single code page: an ANSI query would turn some of them into "?".
 TEST_F(LocalAppDataTest, RedirectedFolderIsLoweredAndNotCreated) {
-    const std::wstring base = L"C:\\Turnix Test ÉTÉ ДМИТРИЙ 李雷";
+    const std::wstring base = root_ + L"Turnix Test ÉTÉ ДМИТРИЙ 李雷";
     MakeFolder(base);
     MakeFolder(base + L"\\Local");
     Redirect(base + L"\\Local");
 
     EXPECT_EQ(GetLocalAppDataFolder(), base + L"\\Local\\");
     const std::wstring first = GetExtensionFolder();
-    EXPECT_EQ(first, L"c:\\turnix test été дмитрий 李雷\\roaming\\");
+    EXPECT_EQ(first, Lower(root_) + L"turnix test été дмитрий 李雷\\roaming\\");
     EXPECT_EQ(GetExtensionFolder(), first);
     EXPECT_FALSE(Exists(base + L"\\Roaming"));
 }
 
 TEST_F(LocalAppDataTest, FollowsAChangeBetweenCalls) {
-    const std::wstring base = L"C:\\Turnix Test Change";
+    const std::wstring base = root_ + L"Turnix Test Change";
     MakeFolder(base);
     MakeFolder(base + L"\\One");
     MakeFolder(base + L"\\Two");
     Redirect(base + L"\\One");
-    EXPECT_EQ(GetExtensionFolder(), L"c:\\turnix test change\\one\\");
+    EXPECT_EQ(GetExtensionFolder(), Lower(root_) + L"turnix test change\\one\\");
     Redirect(base + L"\\Two");
-    EXPECT_EQ(GetExtensionFolder(), L"c:\\turnix test change\\two\\");
+    EXPECT_EQ(GetExtensionFolder(), Lower(root_) + L"turnix test change\\two\\");
 }
 
 TEST_F(LocalAppDataTest, MissingFolderFailsTheQueryAndIsNotCreated) {
     // Without CSIDL_FLAG_CREATE the shell refuses a folder that does not exist.
-    const std::wstring missing = L"C:\\Turnix Test Missing\\Local";
+    const std::wstring missing = root_ + L"Turnix Test Missing\\Local";
     Redirect(missing);
     EXPECT_EQ(GetLocalAppDataFolder(), L"\\");
     EXPECT_EQ(GetExtensionFolder(), L"\\");
     EXPECT_FALSE(Exists(missing));
-    EXPECT_FALSE(Exists(L"C:\\Turnix Test Missing"));
+    EXPECT_FALSE(Exists(root_ + L"Turnix Test Missing"));
 }
 
 }  // namespace

@@ -89,7 +89,9 @@ bool FakeScriptPathSurvivesAnsiCodePage(const ScriptEntry& script) {
 }
 HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                   INT show) {
-    auto shown = [](LPCSTR s) { return s ? "'" + std::string(s) + "'" : std::string("null"); };
+    auto shown = [](LPCSTR s) {
+        return s ? "'" + std::string(s) + "'" : std::string("null");
+    };
     world.calls.push_back(std::string("shell ") + (owner ? "owner " : "") + shown(verb) + " " + shown(file) +
                           " " + shown(parameters) + " " + shown(directory) + " " + std::to_string(show));
     return reinterpret_cast<HINSTANCE>(2);  // "file not found": the flow must not care

@@ -22,11 +22,6 @@ const wchar_t* const SourceFiles[2] = {L"turnix-cw.lua", L"turnix-ccw.lua"};
 const wchar_t ShellFoldersKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-std::wstring Lower(std::wstring text) {
-    if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
 void SetLocalAppData(const std::wstring& folder) {
     RegSetKeyValueW(HKEY_CURRENT_USER, ShellFoldersKey, L"Local AppData", REG_EXPAND_SZ, folder.c_str(),
                     static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
@@ -73,9 +68,7 @@ const testing::Environment* const sandbox = testing::AddGlobalTestEnvironment(ne
 class InstallTest : public testing::Test {
 protected:
     void SetUp() override {
-        caseFolder_ = TempFolder() + L"turnix-install Алексей 李雷\\" +
-                      Widen(testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
-        RemoveTree(caseFolder_);
+        ASSERT_NO_FATAL_FAILURE(GetCaseFolder(L"install Алексей 李雷", caseFolder_));
         UseBase(caseFolder_);
         for (int i = 0; i < 2; ++i) {
             script_[i] = ReadBytes(TestFolder() + L"script-copies\\" + SourceFiles[i]);

@@ -136,7 +136,9 @@ protected:
 // Every string of every string table, by walking the block's nodes: a lookup by name would miss
 // a field nobody thought of.
 void CollectStrings(const char* node, const char* end, std::map<std::wstring, std::wstring>& out) {
-    auto aligned = [](const char* p, const char* base) { return base + ((p - base + 3) & ~3); };
+    auto aligned = [](const char* p, const char* base) {
+        return base + ((p - base + 3) & ~3);
+    };
     while (node + 6 <= end) {
         const WORD length = *reinterpret_cast<const WORD*>(node);
         const WORD valueLength = *reinterpret_cast<const WORD*>(node + 2);

@@ -1,6 +1,7 @@
 #pragma once
 // Files and folders on the prefix's own file system, for the tests that install into scratch folders.
 // Paths are UTF-16, as the program's own, so that names outside the ANSI code page survive.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -69,11 +70,31 @@ inline std::wstring Widen(const std::string& text) {
     return wide;
 }
 
-// The user's temporary folder, ending in "\".
-inline std::wstring TempFolder() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    return temp;
+inline std::wstring Lower(std::wstring text) {
+    if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// The root of the scratch folders that cases steer the local application-data folder into, ending
+// in "\". The program turns every "\local\" of that path into "\roaming\", so the root must hold
+// none: %TEMP% lies under ...\AppData\Local\ on Windows and recent Wine. The user's profile folder
+// is writable on every Windows, unlike C:\.
+inline void GetScratchRoot(std::wstring& root) {
+    wchar_t profile[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH) << "USERPROFILE is not set";
+    root = std::wstring(profile) + L"\\turnix-tests\\";
+    ASSERT_EQ(Lower(root).find(L"\\local\\"), std::wstring::npos)
+        << "the installer would turn this scratch root into another folder: " << root;
+}
+
+// An empty scratch folder for the running case, <root><group>\<case>\ (made by the case itself).
+inline void GetCaseFolder(const std::wstring& group, std::wstring& folder) {
+    std::wstring root;
+    ASSERT_NO_FATAL_FAILURE(GetScratchRoot(root));
+    folder =
+        root + group + L"\\" + Widen(testing::UnitTest::GetInstance()->current_test_info()->name()) + L"\\";
+    RemoveTree(folder);
 }
 
 // A path of the build as Wine sees it: the Unix root is drive Z:. Build paths are ASCII.
