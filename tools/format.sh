@@ -2,6 +2,7 @@
 # Formats every C++ file of the project in the house style (.clang-format).
 # --check changes nothing and fails, naming the files, if any is not formatted.
 set -euo pipefail
+source "$(dirname "$0")/failure.sh"
 REPO="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$REPO"
 command -v clang-format >/dev/null || { echo "format: clang-format is missing (bash tools/setup.sh test installs it)" >&2; exit 1; }
