@@ -18,8 +18,8 @@
 #                     kernel, which is the host's: that stays after this script ends.
 #   --mirror URL, --security-mirror URL
 #                     instead of those of this machine's own apt sources
-set -Eeuo pipefail
-trap 'rc=$?; echo "fresh-debian.sh: line $LINENO: \"$BASH_COMMAND\" failed (exit status $rc)" >&2' ERR
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/failure.sh"
 
 die() { echo "fresh-debian.sh: $*" >&2; exit 1; }
 usage() { echo usage: >&2; sed -n '7,21s/^# \{0,1\}//p' "$0" >&2; exit 2; }
