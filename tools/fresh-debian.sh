@@ -15,7 +15,8 @@
 #   --keep            keep the system afterwards (default: remove it and keep only the logs)
 #   --no-i386         treat the system as one without 32-bit emulation (TURNIX_NO_I386=1 for both
 #                     commands). The set-up then registers qemu for 32-bit programs with the
-#                     kernel, which is the host's: that stays after this script ends.
+#                     kernel, which is the host's: where the host shares its binfmt_misc
+#                     entries with the system, that stays after this script ends.
 #   --mirror URL, --security-mirror URL
 #                     instead of those of this machine's own apt sources
 set -euo pipefail
