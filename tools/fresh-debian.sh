@@ -21,6 +21,7 @@
 #                     instead of those of this machine's own apt sources
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/failure.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/apt-sources.sh"
 
 die() { echo "fresh-debian.sh: $*" >&2; exit 1; }
 usage() { echo usage: >&2; sed -n '7,21s/^# \{0,1\}//p' "$0" >&2; exit 2; }
@@ -68,32 +69,6 @@ fi
 
 # ---- The mirror: from this machine's own apt sources ----
 
-# Every enabled "deb" source as "URI SUITE" lines, in apt's order, from the one-line lists and
-# the deb822 files alike. A missing file is no error.
-apt_sources() {
-    local f
-    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*; do
-        [ -f "$f" ] || continue
-        case "$f" in
-            *.list) sed -E 's/#.*//; s/\[[^]]*\]//' "$f" | awk '$1 == "deb" { print $2, $3 }' ;;
-            *.sources)
-                awk '
-                    function flush(  i) {
-                        if (deb && enabled && uri != "") for (i = 1; i <= n; i++) print uri, suites[i]
-                        deb = 0; enabled = 1; uri = ""; n = 0
-                    }
-                    BEGIN { enabled = 1 }
-                    /^[ \t]*#/ { next }
-                    /^[ \t]*$/ { flush(); next }
-                    { key = tolower($1) }
-                    key == "types:"   { for (i = 2; i <= NF; i++) if ($i == "deb") deb = 1 }
-                    key == "uris:"    { uri = $2 }
-                    key == "suites:"  { for (i = 2; i <= NF; i++) suites[++n] = $i }
-                    key == "enabled:" { enabled = tolower($2) != "no" }
-                    END { flush() }' "$f" ;;
-        esac
-    done
-}
 # The first source of the given suite, without a trailing slash. Reads all its input: an early
 # exit would fail the pipeline above it under pipefail.
 first_uri_of() {   # suite

@@ -12,6 +12,7 @@
 #   TURNIX_NO_I386=1         takes the kernel for one that runs no 32-bit programs
 set -euo pipefail
 source "$(dirname "$0")/failure.sh"
+source "$(dirname "$0")/apt-sources.sh"
 
 purpose="${1:-test}"
 case "$purpose" in build | sign | run | test) ;; *) echo "usage: setup.sh [build|sign|run|test]" >&2; exit 2 ;; esac
@@ -149,41 +150,11 @@ release() {
     done
 }
 
-# The machine's enabled package sources, a line "<uri> <suite>" each, in apt's order:
-# sources.list, then sources.list.d's one-line (.list) and deb822 (.sources) files by name.
-apt_sources() {
-    local file
-    for file in "$ROOT/etc/apt/sources.list" "$ROOT"/etc/apt/sources.list.d/*; do
-        [ -f "$file" ] || continue
-        case "$file" in
-            *.list)    sed -E 's/#.*//; s/\[[^]]*\]//' "$file" | awk '$1 == "deb" { print $2, $3 }' ;;
-            *.sources) awk '
-                function flush(  u, s) {
-                    if (deb && enabled) for (u = 1; u <= uris; u++) for (s = 1; s <= suites; s++) print uri[u], suite[s]
-                    deb = 0; enabled = 1; uris = 0; suites = 0
-                }
-                BEGIN { enabled = 1 }
-                /^#/ { next }
-                /^[ \t]*$/ { flush(); next }
-                /^[^ \t]/ { field = tolower($1); first = 2 }
-                /^[ \t]/ { first = 1 }
-                {
-                    for (i = first; i <= NF; i++)
-                        if (field == "types:" && $i == "deb") deb = 1
-                        else if (field == "uris:") uri[++uris] = $i
-                        else if (field == "suites:") suite[++suites] = $i
-                        else if (field == "enabled:") enabled = tolower($i) != "no"
-                }
-                END { flush() }' "$file" ;;
-        esac
-    done
-}
-
 # Debian 12's backports suite from the machine's own mirror, the first source of bookworm
 # itself; one already configured is used as it is.
 backports_source() {
     local sources mirror line
-    sources="$(apt_sources)"
+    sources="$(apt_sources "$ROOT")"
     mirror="$(awk '$2 == "bookworm-backports" { print $1; exit }' <<<"$sources")"
     if [ -n "$mirror" ]; then
         planned "use the configured source: deb $mirror bookworm-backports"
