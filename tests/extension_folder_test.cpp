@@ -108,9 +108,7 @@ protected:
 TEST_F(LocalAppDataTest, UsualLayoutGivesTheRoamingFolder) {
     wchar_t roaming[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming), S_OK);
-    std::wstring expected = roaming;
-    CharLowerBuffW(&expected[0], static_cast<DWORD>(expected.size()));
-    EXPECT_EQ(GetExtensionFolder(), expected + L"\\");
+    EXPECT_EQ(GetExtensionFolder(), Lower(roaming) + L"\\");
 }
 
 // Letters of no single code page: an ANSI query would turn some of them into "?".
