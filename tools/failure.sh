@@ -18,7 +18,7 @@ turnix_failed() {   # status, statuses of the pipe, file, line, command
         [ "$command" = "$5" ] || command+=" …"
         # The command of a pipe is its last one, and that of a function's failure its
         # "return": the line itself tells more.
-        if { [[ $2 == *" "* ]] || [[ $5 == "return "* ]]; } && [ -r "$3" ]; then
+        if { [[ $2 == *" "* ]] || [[ $5 == return || $5 == "return "* ]]; } && [ -r "$3" ]; then
             command="$(sed -n "$4{s/^[[:space:]]*//;p;q}" "$3")"
         fi
         failure_where="line $4"
