@@ -22,6 +22,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/failure.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/apt-sources.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/apt-install.sh"
 
 die() { echo "fresh-debian.sh: $*" >&2; exit 1; }
 usage() { echo usage: >&2; sed -n '7,21s/^# \{0,1\}//p' "$0" >&2; exit 2; }
@@ -158,9 +159,9 @@ trap 'echo "fresh-debian.sh: ended by a signal" >&2; exit 143' TERM HUP
 mkdir -p "$dir"
 if ! command -v debootstrap >/dev/null 2>&1 && [ ! -x /usr/sbin/debootstrap ]; then
     echo "installing debootstrap on this machine…"
-    { apt-get -o DPkg::Lock::Timeout=600 update &&
-      DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y debootstrap; } \
-        >"$dir/apt.log" 2>&1 || { tail -n 20 "$dir/apt.log" >&2; die "could not install debootstrap"; }
+    apt_log="$dir/apt.log" apt_who=fresh-debian.sh apt_release="$host_release"
+    apt_options=(-o DPkg::Lock::Timeout=600)
+    apt_install debootstrap || { tail -n 20 "$apt_log" >&2; die "could not install debootstrap"; }
 fi
 
 seconds() { date +%s; }

@@ -13,6 +13,7 @@
 set -euo pipefail
 source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/apt-sources.sh"
+source "$(dirname "$0")/apt-install.sh"
 
 purpose="${1:-test}"
 case "$purpose" in build | sign | run | test) ;; *) echo "usage: setup.sh [build|sign|run|test]" >&2; exit 2 ;; esac
@@ -26,6 +27,8 @@ fi
 
 LOG="$(mktemp "${TMPDIR:-/tmp}/turnix-setup.XXXXXX")"
 FAILURE_LOG="$LOG"
+apt_log="$LOG"
+apt_who=setup
 trap 'rm -f "$LOG"' EXIT
 
 # In a plan, says what a step would do instead of doing it:  planned "what" || step
@@ -41,12 +44,18 @@ have() {   # program
     [ -x "$ROOT/usr/bin/$1" ] || [ -x "$ROOT/bin/$1" ] || [ -x "$ROOT/usr/local/bin/$1" ]
 }
 
-apt_updated=
-apt_install() {   # packages
-    [ -n "$apt_updated" ] || apt-get update >>"$LOG" 2>&1
-    apt_updated=1
-    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$@" >>"$LOG" 2>&1
+# The release's code name (bookworm, trixie).
+release() {
+    local file
+    for file in "$ROOT/etc/os-release" "$ROOT/usr/lib/os-release"; do
+        [ -f "$file" ] || continue
+        sed -n 's/^VERSION_CODENAME=//p' "$file" | tr -d "\"'"
+        return
+    done
 }
+# Where the mirror is in mid-sync, an install may have to prefer the release's own suite.
+apt_release="$(release)"
+
 install_or_fail() {   # what, then apt-get install's arguments
     local what="$1"; shift
     planned "install $what: $*" && return
@@ -94,6 +103,8 @@ if [ "$purpose" = test ]; then
     have lua5.4                  || missing+=(lua5.4)
     have clang-format            || missing+=(clang-format)
     [ -d "$ROOT/usr/src/googletest" ] || missing+=(googletest)
+    # apt-ftparchive makes the set-up's test its own package repository.
+    have apt-ftparchive          || missing+=(apt-utils)
     signing_tools
     [ ${#missing[@]} -eq 0 ] || install_or_fail "test packages" "${missing[@]}"
 fi
@@ -139,16 +150,6 @@ loader="$ROOT/lib/i386-linux-gnu/ld-linux.so.2"
 runs_i386() { [ "${TURNIX_NO_I386:-}" != 1 ] && "$loader" --version >/dev/null 2>&1; }
 qemu="$ROOT/usr/bin/qemu-i386"
 qemu_ok() { [ -x "$qemu" ] && [[ "$("$qemu" --version)" =~ version\ ([89]|[1-9][0-9])\. ]]; }
-
-# The release's code name (bookworm, trixie).
-release() {
-    local file
-    for file in "$ROOT/etc/os-release" "$ROOT/usr/lib/os-release"; do
-        [ -f "$file" ] || continue
-        sed -n 's/^VERSION_CODENAME=//p' "$file" | tr -d "\"'"
-        return
-    done
-}
 
 # Debian 12's backports suite from the machine's own mirror, the first source of bookworm
 # itself; one already configured is used as it is.
