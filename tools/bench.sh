@@ -49,7 +49,7 @@ mkdir -p "$REPO/docs"
     cat <<EOF
 # Benchmarks
 
-Measured by \`bash tools/bench.sh\` on $(date -u +%Y-%m-%d): $(nproc) cores ($cpu), $(wine --version),
+Measured by \`bash tools/bench.sh\` on $(date -u +%Y-%m-%d): $(nproc) cores ($cpu), $(as_wine_user wine --version),
 Xvfb, 32-bit Wine running $how.
 Ratios against the baseline measured in the same run count more than absolute values on a
 shared machine.

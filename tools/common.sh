@@ -50,12 +50,21 @@ make_prefix() {   # prefix folder
     fi
 }
 
-as_wine_user() {
+# Every Wine process that the tools and the suite start, and whatever must act on the prefix
+# as Wine's user, runs through wine_user_run: as root, as the user "nobody".
+wine_user_command() {   # sets wine_user_run
     # LANG sets Wine's ANSI code page: C.UTF-8 gives 1252 unless TURNIX_WINE_LANG names another locale.
-    export WINEPREFIX="$TURNIX_WINEPREFIX" WINEDEBUG=-all LANG="${TURNIX_WINE_LANG:-C.UTF-8}"
+    export WINEPREFIX="$TURNIX_WINEPREFIX" WINEDEBUG="${WINEDEBUG:--all}" LANG="${TURNIX_WINE_LANG:-C.UTF-8}"
+    # Debian 13's Wine 10 crashes at start whenever TMPDIR is set. Windows programs never see
+    # it anyway: Wine gives them the prefix's own temporary folder.
+    wine_user_run=(env -u TMPDIR)
     if [ "$(id -u)" = 0 ]; then
-        HOME="$(dirname "$WINEPREFIX")" USER=nobody setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"
-    else
-        "$@"
+        wine_user_run=(setpriv --reuid=nobody --regid=nogroup --clear-groups -- env -u TMPDIR
+                       HOME="$(dirname "$WINEPREFIX")" USER=nobody LOGNAME=nobody)
     fi
+}
+
+as_wine_user() {
+    wine_user_command
+    "${wine_user_run[@]}" "$@"
 }

@@ -19,19 +19,22 @@
 #                     entries with the system, that stays after this script ends.
 #   --mirror URL, --security-mirror URL
 #                     instead of those of this machine's own apt sources
+#   --env NAME=VALUE  one more variable in both commands' environment (TMPDIR=/tmp, say, as
+#                     some users' shells set it); may be given more than once
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/failure.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/apt-sources.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/apt-install.sh"
 
 die() { echo "fresh-debian.sh: $*" >&2; exit 1; }
-usage() { echo usage: >&2; sed -n '7,21s/^# \{0,1\}//p' "$0" >&2; exit 2; }
+usage() { echo usage: >&2; sed -n '7,23s/^# \{0,1\}//p' "$0" >&2; exit 2; }
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 rev=HEAD dir='' clone_dir=/root/turnix keep='' no_i386='' mirror='' security_mirror='' release=''
+extra_env=()
 while [ $# -gt 0 ]; do
     case "$1" in
-        --repo | --rev | --dir | --clone-dir | --mirror | --security-mirror)
+        --repo | --rev | --dir | --clone-dir | --mirror | --security-mirror | --env)
             [ $# -ge 2 ] || usage
             case "$1" in
                 --repo) repo="$2" ;;
@@ -40,6 +43,7 @@ while [ $# -gt 0 ]; do
                 --clone-dir) clone_dir="$2" ;;
                 --mirror) mirror="$2" ;;
                 --security-mirror) security_mirror="$2" ;;
+                --env) [[ $2 == [A-Za-z_]*=* ]] || usage; extra_env+=("$2") ;;
             esac
             shift 2 ;;
         --keep) keep=1; shift ;;
@@ -219,6 +223,7 @@ run_in_system() {   # log, then the command
     local log="$1"; shift
     step "$log" env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         HOME=/root USER=root LOGNAME=root TERM="${TERM:-dumb}" ${no_i386:+TURNIX_NO_I386=1} \
+        ${extra_env[@]+"${extra_env[@]}"} \
         chroot "$root" /bin/bash -c 'cd "$1" && shift && exec "$@"' _ "$clone_dir" "$@"
 }
 declare -A status secs
@@ -260,7 +265,7 @@ emulation="as on this machine"
 [ -z "$no_i386" ] || emulation="treated as not running (TURNIX_NO_I386=1)"
 {
     echo
-    echo "== Debian $release: $described (clone: $clone_dir; 32-bit programs: $emulation)"
+    echo "== Debian $release: $described (clone: $clone_dir; 32-bit programs: $emulation${extra_env[0]+; with ${extra_env[*]}})"
     echo "debootstrap: $(duration "$debootstrap_time")"
     for cmd in run test; do
         echo "bash tools/$cmd.sh: exit status ${status[$cmd]} after $(duration "${secs[$cmd]}")" \

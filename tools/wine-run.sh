@@ -5,16 +5,10 @@
 set -euo pipefail
 source "$(dirname "$0")/failure.sh"
 : "${TURNIX_WINEPREFIX:?set by tools/test.sh or tools/run.sh}"
+source "$(dirname "$0")/common.sh"
 
-export WINEPREFIX="$TURNIX_WINEPREFIX"
-export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-# Wine takes the ANSI code page from LANG; a test may ask for another one.
-export LANG="${TURNIX_WINE_LANG:-C.UTF-8}"
-export HOME="$(dirname "$WINEPREFIX")"
-
-if [ "$(id -u)" = 0 ]; then
-    export USER=nobody LOGNAME=nobody
-    exec setpriv --reuid=nobody --regid=nogroup --clear-groups -- wine "$@"
-fi
-exec wine "$@"
+# Beside the prefix: "nobody" has no home of its own.
+export HOME="$(dirname "$TURNIX_WINEPREFIX")"
+wine_user_command
+exec "${wine_user_run[@]}" wine "$@"
