@@ -132,7 +132,8 @@ function FakeVlc.new(options)
 end
 
 -- Runs a script file as the host does: in its own global table, which holds the
--- host's `vlc` and what the scripts take from Lua's libraries.
+-- host's `vlc` and what the scripts take from Lua's libraries. Strings bring their
+-- methods from the string library, which VLC's host opens as this interpreter does.
 function FakeVlc.load(path, host)
   local env = {
     vlc = host.vlc,
