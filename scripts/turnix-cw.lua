@@ -69,7 +69,9 @@ function activate()
   sleep(0.5)
   vlc.playlist.play()
   sleep(0.2)
-  video = vlc.object.input()
+  video = vlc.object.input() -- nil while a slow source is not back yet
+ end
+ if stamp ~= nil and video ~= nil then
   vlc.var.set(video, "time", stamp)
  end
  vlc.deactivate()

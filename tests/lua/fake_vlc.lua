@@ -21,6 +21,7 @@ end
 
 -- options: config = { ["video-filter"] = ..., ["transform-type"] = ... },
 --          playing = true to have an input, time = its position,
+--          late_restart = true for a source still opening when play() returns,
 --          playlist_vars = the playlist object's own variables.
 function FakeVlc.new(options)
   options = options or {}
@@ -103,7 +104,7 @@ function FakeVlc.new(options)
       play = function()
         record("playlist.play")
         -- A restart makes a new input that begins at the start of the file.
-        start_input(0)
+        if not options.late_restart then start_input(0) end
       end,
     },
     deactivate = function()

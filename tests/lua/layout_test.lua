@@ -9,12 +9,12 @@ local CRLF = "\r\n"
 local URL_LENGTH_OF_SIZES = 22   -- the sizes below hold a url of this length
 
 local SCRIPTS = {
-  { file = "turnix-cw.lua", name = "Turnix+90" .. DEG, width = 40, size = 2853, line_ends = 79,
+  { file = "turnix-cw.lua", name = "Turnix+90" .. DEG, width = 40, size = 2942, line_ends = 81,
     header = "Rotate a video clockwise by 90" .. DEG },
-  { file = "turnix-ccw.lua", name = "Turnix-90" .. DEG, width = 48, size = 2880, line_ends = 80,
+  { file = "turnix-ccw.lua", name = "Turnix-90" .. DEG, width = 48, size = 2969, line_ends = 82,
     header = "Rotate a video counter-clockwise by 90" .. DEG },
 }
-local LINES = 80
+local LINES = 82
 local PHASES = { "Save current time and stop the video", "Do the rotation",
                  "Apply the change to the running session too",
                  "Set previous time back and resume the video" }

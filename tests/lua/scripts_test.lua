@@ -230,6 +230,16 @@ case("something playing: stop, wait, change, wait, play, wait, position back", f
   expect_eq(host.events[#host.events].name, "deactivate", "last call")
 end)
 
+case("a source not back after the restart: the turn is made, no position, and it deactivates", function(s)
+  local host = turn(s, { playing = true, time = 123456789, late_restart = true,
+                         config = { ["video-filter"] = "invert:transform", ["transform-type"] = "180" } })
+  expect_options(host, "invert:transform", s.turn["180"], "from invert:transform at 180")
+  expect_eq(#host.find("playlist.play"), 1, "plays")
+  expect_eq(#host.find("var.set", "time"), 0, "position writes")
+  expect_eq(host.deactivated, 1, "deactivations")
+  expect_eq(host.events[#host.events].name, "deactivate", "last call")
+end)
+
 case("descriptor lists the extension", function(s)
   local host = FakeVlc.new()
   local env = FakeVlc.load(folder .. "/" .. s.file, host)
