@@ -24,7 +24,7 @@ end
 
 function activate()
  -- Save current time and stop the video
- local rotated = vlc.config.get("video-filter") -- "transform" or nil
+ local rotated = vlc.config.get("video-filter") -- "invert:transform", "transform" or nil
  local angle = vlc.config.get("transform-type") -- 90, 180, 270, hflip...
  local video = vlc.object.input()
  local stamp = nil
@@ -37,15 +37,22 @@ function activate()
  -- Do the rotation
  --vlc.msg.dbg("[Turnix 90°] filter: " .. tostring(rotated))
  --vlc.msg.dbg("[Turnix 90°] angle: " .. tostring(angle))
- if rotated ~= "transform" or tonumber(angle) == nil then
+ -- Only the item "transform" is ours: the user's own filters stay, in their order
+ local filters = rotated or ""
+ local turned = (":" .. filters .. ":"):find(":transform:", 1, true)
+ local appended = filters == "" and "transform" or filters .. ":transform"
+ -- Every item in colons of its own: removing one must not take a neighbour's colon
+ local others = (":" .. filters:gsub(":", "::") .. ":"):gsub(":transform:", "")
+ others = others:sub(2, -2):gsub("::", ":")
+ if not turned or tonumber(angle) == nil then
   vlc.config.set("transform-type", "90")
-  vlc.config.set("video-filter", "transform")
+  vlc.config.set("video-filter", turned and rotated or appended)
  elseif tostring(angle) == "270" then
   vlc.config.set("transform-type", "hflip") -- works but unacceptable workaround
-  vlc.config.set("video-filter", "") -- doesn't seem to work?
+  vlc.config.set("video-filter", others) -- doesn't seem to work?
  else
   vlc.config.set("transform-type", tostring((90+angle) % 360))
-  vlc.config.set("video-filter", "transform")
+  vlc.config.set("video-filter", rotated)
  end
  --vlc.msg.dbg("[Turnix 90°] new filter: " .. vlc.config.get("video-filter"))
  --vlc.msg.dbg("[Turnix 90°] new angle: " .. vlc.config.get("transform-type"))
@@ -62,7 +69,9 @@ function activate()
   sleep(0.5)
   vlc.playlist.play()
   sleep(0.2)
-  video = vlc.object.input()
+  video = vlc.object.input() -- nil while a slow source is not back yet
+ end
+ if stamp ~= nil and video ~= nil then
   vlc.var.set(video, "time", stamp)
  end
  vlc.deactivate()

@@ -21,6 +21,7 @@ end
 
 -- options: config = { ["video-filter"] = ..., ["transform-type"] = ... },
 --          playing = true to have an input, time = its position,
+--          late_restart = true for a source still opening when play() returns,
 --          playlist_vars = the playlist object's own variables.
 function FakeVlc.new(options)
   options = options or {}
@@ -103,7 +104,7 @@ function FakeVlc.new(options)
       play = function()
         record("playlist.play")
         -- A restart makes a new input that begins at the start of the file.
-        start_input(0)
+        if not options.late_restart then start_input(0) end
       end,
     },
     deactivate = function()
@@ -132,7 +133,8 @@ function FakeVlc.new(options)
 end
 
 -- Runs a script file as the host does: in its own global table, which holds the
--- host's `vlc` and what the scripts take from Lua's libraries.
+-- host's `vlc` and what the scripts take from Lua's libraries. Strings bring their
+-- methods from the string library, which VLC's host opens as this interpreter does.
 function FakeVlc.load(path, host)
   local env = {
     vlc = host.vlc,

@@ -9,12 +9,12 @@ local CRLF = "\r\n"
 local URL_LENGTH_OF_SIZES = 22   -- the sizes below hold a url of this length
 
 local SCRIPTS = {
-  { file = "turnix-cw.lua", name = "Turnix+90" .. DEG, width = 40, size = 2353, line_ends = 72,
+  { file = "turnix-cw.lua", name = "Turnix+90" .. DEG, width = 40, size = 2942, line_ends = 81,
     header = "Rotate a video clockwise by 90" .. DEG },
-  { file = "turnix-ccw.lua", name = "Turnix-90" .. DEG, width = 48, size = 2380, line_ends = 73,
+  { file = "turnix-ccw.lua", name = "Turnix-90" .. DEG, width = 48, size = 2969, line_ends = 82,
     header = "Rotate a video counter-clockwise by 90" .. DEG },
 }
-local LINES = 73
+local LINES = 82
 local PHASES = { "Save current time and stop the video", "Do the rotation",
                  "Apply the change to the running session too",
                  "Set previous time back and resume the video" }
@@ -165,10 +165,10 @@ for _, s in ipairs(SCRIPTS) do
   remark('local rotated = vlc.config.get("video-filter")', '"transform" or nil')
   remark('local angle = vlc.config.get("transform-type")', "90, 180, 270, hflip...")
   remark('vlc.config.set("transform-type", "hflip")', "works but unacceptable workaround")
-  remark('vlc.config.set("video-filter", "")', "doesn't seem to work?")
+  remark('vlc.config.set("video-filter", others)', "doesn't seem to work?")
 
-  local branch = find_line(lines, " if rotated ~= ") or 0
-  check(lines[branch] == ' if rotated ~= "transform" or tonumber(angle) == nil then',
+  local branch = find_line(lines, " if not turned ") or 0
+  check(lines[branch] == " if not turned or tonumber(angle) == nil then",
         where .. "the start branch reads %q", tostring(lines[branch]))
   local branches_end = find_line(lines, " end", find_line(lines, " else", branch) or branch) or 0
   local before, after = 0, 0

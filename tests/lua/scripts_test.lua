@@ -10,10 +10,9 @@ local TOLERANCE = 0.01   -- seconds a busy wait may overrun on the fake clock
 
 local SCRIPTS = {
   {
-    file = "turnix-cw.lua", start = "90",
-    -- "video-filter" and "transform-type" after one turn from a full angle.
-    turn = { ["90"] = { "transform", "180" }, ["180"] = { "transform", "270" },
-             ["270"] = { "", "hflip" } },
+    file = "turnix-cw.lua", start = "90", reset = "270",
+    -- "transform-type" after one turn from a full angle.
+    turn = { ["90"] = "180", ["180"] = "270", ["270"] = "hflip" },
     descriptor = {
       title = "Turnix +90" .. DEG,
       shortdesc = "Rotate video by 90" .. DEG .. " clockwise",
@@ -22,9 +21,8 @@ local SCRIPTS = {
     },
   },
   {
-    file = "turnix-ccw.lua", start = "270",
-    turn = { ["90"] = { "", "hflip" }, ["180"] = { "transform", "90" },
-             ["270"] = { "transform", "180" } },
+    file = "turnix-ccw.lua", start = "270", reset = "90",
+    turn = { ["90"] = "hflip", ["180"] = "90", ["270"] = "180" },
     descriptor = {
       title = "Turnix -90" .. DEG,
       shortdesc = "Rotate video by 90" .. DEG .. " counter-clockwise",
@@ -74,53 +72,72 @@ local function turn(script, options)
   return host
 end
 
+-- The running session gets the option's list.
 local function expect_options(host, filter, angle, what)
   expect_eq(host.config["video-filter"], filter, what .. ", video-filter")
   expect_eq(host.config["transform-type"], angle, what .. ", transform-type")
+  expect_eq(host.playlist.vars["video-filter"], filter, what .. ", the playlist's video-filter")
 end
 
 local function settings(filter, angle)
   return { config = { ["video-filter"] = filter, ["transform-type"] = angle } }
 end
 
-case("a list of filters other than exactly transform starts from the start value", function(s)
-  local starts = { { nil, nil }, { "", "hflip" }, { "", "180" }, { "adjust", "90" },
-                   { "transform:adjust", "90" }, { "adjust:transform", "180" }, { "Transform", "90" } }
+case("a list without the item transform gets it at its end, and the start value", function(s)
+  local starts = { { nil, nil, "transform" }, { "", "hflip", "transform" }, { "", "180", "transform" },
+                   { "invert", nil, "invert:transform" }, { "invert", "hflip", "invert:transform" },
+                   { "adjust:invert", "90", "adjust:invert:transform" },
+                   { "Transform", "90", "Transform:transform" },
+                   { "transforms:invert", "180", "transforms:invert:transform" } }
   for _, before in ipairs(starts) do
     local host = turn(s, settings(before[1], before[2]))
-    expect_options(host, "transform", s.start,
+    expect_options(host, before[3], s.start,
                    "from " .. tostring(before[1]) .. "/" .. tostring(before[2]))
   end
 end)
 
-case("each full angle turns by 90 degrees, and hflip means no turn", function(s)
-  expect_options(turn(s, settings("transform", "hflip")), "transform", s.start, "from hflip")
-  for _, angle in ipairs({ "90", "180", "270" }) do
-    local host = turn(s, settings("transform", angle))
-    expect_options(host, s.turn[angle][1], s.turn[angle][2], "from " .. angle)
-    -- The host may hand the option back as a number.
-    host = turn(s, settings("transform", tonumber(angle)))
-    expect_options(host, s.turn[angle][1], s.turn[angle][2], "from the number " .. angle)
+case("each full angle turns by 90 degrees, and hflip means no turn, whatever else is listed", function(s)
+  -- Each list, and what is left of it at the reset.
+  local lists = { { "transform", "" }, { "invert:transform", "invert" }, { "transform:sharpen", "sharpen" },
+                  { "adjust:transform:invert", "adjust:invert" }, { "adjust:transform", "adjust" },
+                  { "transform:transform:invert", "invert" } }
+  for _, list in ipairs(lists) do
+    local from = list[1] .. " at "
+    expect_options(turn(s, settings(list[1], "hflip")), list[1], s.start, from .. "hflip")
+    for _, angle in ipairs({ "90", "180", "270" }) do
+      local filter = angle == s.reset and list[2] or list[1]
+      local host = turn(s, settings(list[1], angle))
+      expect_options(host, filter, s.turn[angle], from .. angle)
+      -- The host may hand the option back as a number.
+      host = turn(s, settings(list[1], tonumber(angle)))
+      expect_options(host, filter, s.turn[angle], from .. "the number " .. angle)
+    end
   end
 end)
 
-case("four turns in a row come back to an empty filter list", function(s)
-  local filter, angle = "", "hflip"
-  local seen = {}
-  for _ = 1, 4 do
-    local host = turn(s, settings(filter, angle))
-    filter, angle = host.config["video-filter"], host.config["transform-type"]
-    seen[#seen + 1] = filter .. "/" .. angle
+case("four turns in a row come back to the user's own list", function(s)
+  for _, start in ipairs({ { "", "hflip", "transform" }, { "invert", nil, "invert:transform" },
+                           { "adjust:invert", "hflip", "adjust:invert:transform" } }) do
+    local filter, angle = start[1], start[2]
+    local seen = {}
+    for _ = 1, 4 do
+      local host = turn(s, settings(filter, angle))
+      filter, angle = host.config["video-filter"], host.config["transform-type"]
+      seen[#seen + 1] = filter .. "/" .. angle
+    end
+    local cycle = s.start == "90" and { "90", "180", "270" } or { "270", "180", "90" }
+    local expected = {}
+    for k, a in ipairs(cycle) do expected[k] = start[3] .. "/" .. a end
+    expected[4] = start[1] .. "/hflip"
+    expect_eq(table.concat(seen, " "), table.concat(expected, " "), "the cycle from " .. start[1])
   end
-  local expected = s.start == "90" and "transform/90 transform/180 transform/270 /hflip"
-                                   or "transform/270 transform/180 transform/90 /hflip"
-  expect_eq(table.concat(seen, " "), expected, "the cycle")
 end)
 
 case("a turn one way and one the other leave the angle as it was", function(s)
   local other = s.file == "turnix-cw.lua" and SCRIPTS[2] or SCRIPTS[1]
   for _, before in ipairs({ { "", "hflip" }, { "transform", "90" }, { "transform", "180" },
-                            { "transform", "270" } }) do
+                            { "transform", "270" }, { "invert", "hflip" }, { "invert:transform", "90" },
+                            { "invert:transform", "180" }, { "invert:transform", "270" } }) do
     local there = turn(s, settings(before[1], before[2]))
     local back = turn(other, settings(there.config["video-filter"], there.config["transform-type"]))
     expect_options(back, before[1], before[2], "there and back from " .. before[1] .. "/" .. before[2])
@@ -137,16 +154,23 @@ case("an angle that is no number takes the start value and still deactivates", f
   end
   local host = turn(s, settings("transform", nil))
   expect_options(host, "transform", s.start, "from a missing transform-type")
+  -- Where the item is there already, the list stays as it is.
+  for _, list in ipairs({ "invert:transform", "transform:sharpen" }) do
+    expect_options(turn(s, settings(list, "vflip")), list, s.start, list .. " at vflip")
+  end
 end)
 
 case("transform-type is written before video-filter, as texts, in every branch", function(s)
-  for _, angle in ipairs({ "hflip", "90", "180", "270", "vflip" }) do
-    local host = turn(s, settings("transform", angle))
-    local sets = host.find("config.set")
-    expect_eq(#sets, 2, "option writes from " .. angle)
-    expect_eq(sets[1].a, "transform-type", "first write from " .. angle)
-    expect_eq(sets[2].a, "video-filter", "second write from " .. angle)
-    expect_eq(type(sets[1].b), "string", "transform-type value type from " .. angle)
+  for _, list in ipairs({ "transform", "invert:transform", "invert" }) do
+    for _, angle in ipairs({ "hflip", "90", "180", "270", "vflip" }) do
+      local from = list .. " at " .. angle
+      local host = turn(s, settings(list, angle))
+      local sets = host.find("config.set")
+      expect_eq(#sets, 2, "option writes from " .. from)
+      expect_eq(sets[1].a, "transform-type", "first write from " .. from)
+      expect_eq(sets[2].a, "video-filter", "second write from " .. from)
+      expect_eq(type(sets[1].b), "string", "transform-type value type from " .. from)
+    end
   end
 end)
 
@@ -202,6 +226,16 @@ case("something playing: stop, wait, change, wait, play, wait, position back", f
   expect_near(restore[1].t - play[1].t, 0.2, "before restoring the position")
   expect_eq(restore[1].a, host.inputs[2], "position written to the input found after the restart")
   expect_eq(host.inputs[2].vars.time, 123456789, "restored position")
+  expect_eq(host.deactivated, 1, "deactivations")
+  expect_eq(host.events[#host.events].name, "deactivate", "last call")
+end)
+
+case("a source not back after the restart: the turn is made, no position, and it deactivates", function(s)
+  local host = turn(s, { playing = true, time = 123456789, late_restart = true,
+                         config = { ["video-filter"] = "invert:transform", ["transform-type"] = "180" } })
+  expect_options(host, "invert:transform", s.turn["180"], "from invert:transform at 180")
+  expect_eq(#host.find("playlist.play"), 1, "plays")
+  expect_eq(#host.find("var.set", "time"), 0, "position writes")
   expect_eq(host.deactivated, 1, "deactivations")
   expect_eq(host.events[#host.events].name, "deactivate", "last call")
 end)

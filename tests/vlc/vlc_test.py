@@ -4,6 +4,8 @@ suite's X server. For each script, in a throw-away user folder that holds both s
 the program installs them: the View menu lists it, choosing it turns the playing picture
 at once, the extension deactivates itself without a Lua error and playback goes on where
 it was; four turns in a row bring the picture upright, and a turn is kept over a restart.
+For one script also with a video filter of the user's own on: it stays on through the turns,
+and VLC saves it with them.
 
 Usage: vlc_test.py <folder with turnix-cw.lua and turnix-ccw.lua> <work folder>
 Exits 77 (skipped) only where VLC is not installed; under CI that is a failure."""
@@ -31,6 +33,10 @@ TURN_TIMEOUT = 15        # seconds from the click to the turned picture
 # VLC's first-run privacy question would cover the window; its offer to resume a stopped
 # video at the old position would do the scripts' work for them.
 VLCRC = "[qt]\nqt-privacy-ask=0\nqt-continue=0\n"
+# A filter of the user's own, as VLC's effects dialog saves it; it changes every quadrant's
+# colour, so that the screen tells it is still on.
+USER_FILTER = "invert"
+USER_SCRIPT = 0          # the scripts differ in names and angles only: one such run will do
 # The plain X11 output: the OpenGL one would draw in software here, at a high cost of CPU.
 # No file name over the picture; no session bus to look for. The log needs the debug level
 # to show the extension's deactivation; the remote control on a socket tells the position
@@ -39,8 +45,10 @@ VLC_ARGS = ["--vout=xcb_x11", "--no-video-title-show", "--no-dbus", "-vv", "--ex
             "--rc-fake-tty"]
 
 # The test video's quadrants, top left, top right, bottom left, bottom right.
-COLOURS = {"red": (255, 0, 0), "green": (0, 255, 0), "blue": (0, 0, 255), "magenta": (255, 0, 255)}
+COLOURS = {"red": (255, 0, 0), "green": (0, 255, 0), "blue": (0, 0, 255), "magenta": (255, 0, 255),
+           "cyan": (0, 255, 255), "yellow": (255, 255, 0)}
 UPRIGHT = ("red", "green", "blue", "magenta")
+INVERTED = {"red": "cyan", "green": "magenta", "blue": "yellow", "magenta": "green"}
 
 
 class Failure(Exception):
@@ -85,6 +93,8 @@ for _angle in (0, 90, 180, 270):
     ORIENTATIONS[_q] = str(_angle)
     ORIENTATIONS[mirrored(_q)] = f"mirrored and {_angle}"
     _q = turned(_q)
+for _q, _name in list(ORIENTATIONS.items()):
+    ORIENTATIONS[tuple(INVERTED[c] for c in _q)] = "inverted " + _name
 
 
 def grab(x, y, w, h, *operators, fmt="ppm"):
@@ -127,7 +137,8 @@ def orientation(window):
                       for fy, fx in ((1, 1), (1, 3), (3, 1), (3, 3)))
     name = ORIENTATIONS.get(quadrants, "unclear picture " + "/".join(map(str, quadrants)))
     upright_shape = right - left > bottom - top
-    if name in ("90", "270") and upright_shape or name in ("0", "180") and not upright_shape:
+    angle = name.removeprefix("inverted ")
+    if angle in ("90", "270") and upright_shape or angle in ("0", "180") and not upright_shape:
         return f"{name} with the wrong aspect"
     return name
 
@@ -375,7 +386,7 @@ def turn(vlc, script, expected):
     return shown
 
 
-def prepare_home(work, name, scripts_folder):
+def prepare_home(work, name, scripts_folder, vlcrc=VLCRC):
     """A fresh user folder with both scripts where VLC on Linux looks for user extensions."""
     home = os.path.join(work, name)
     extensions = os.path.join(home, ".local", "share", "vlc", "lua", "extensions")
@@ -385,7 +396,7 @@ def prepare_home(work, name, scripts_folder):
     for s in SCRIPTS:
         shutil.copyfile(os.path.join(scripts_folder, s["file"]), os.path.join(extensions, s["installed"]))
     with open(os.path.join(home, ".config", "vlc", "vlcrc"), "w") as f:
-        f.write(VLCRC)
+        f.write(vlcrc)
     if os.geteuid() == 0:
         for root, dirs, files in os.walk(home):
             for entry in [root] + [os.path.join(root, n) for n in files]:
@@ -436,6 +447,64 @@ def check_script(script, scripts_folder, work, video):
             vlc.kill()
 
 
+def saved(home, *names):
+    """The options' lines in the vlcrc that VLC wrote; "#" marks an option left at its default."""
+    with open(os.path.join(home, ".config", "vlc", "vlcrc"), encoding="utf-8", errors="replace") as f:
+        lines = f.read().splitlines()
+    return {n: next((l for l in lines if re.fullmatch(f"#?{n}=.*", l)), None) for n in names}
+
+
+def check_user_filter(script, scripts_folder, work, video):
+    """One turn, a restart, three more turns: the user's filter stays on all the while."""
+    home = prepare_home(work, "home-filter-" + script["file"].split(".")[0], scripts_folder,
+                        VLCRC + f"[core]\nvideo-filter={USER_FILTER}\n")
+    log = os.path.join(home, "vlc.log")
+    vlc = None
+    reports = []
+
+    def quit_and_read(turns, filters, angle):
+        vlc.quit()
+        lines = saved(home, "video-filter", "transform-type")
+        reports.append(f"after {turns}: {', '.join(str(l) for l in lines.values())}")
+        # After four turns the list is the one the test wrote: the angle tells that VLC saved.
+        if lines["video-filter"] != f"video-filter={filters}" or not re.fullmatch(
+                f"#?transform-type={angle}", lines["transform-type"] or ""):
+            raise Failure(f"after {turns} VLC saved {lines['video-filter']} and {lines['transform-type']},"
+                          f" not video-filter={filters} and transform-type={angle}")
+
+    try:
+        vlc = Vlc(home, video, log)
+        vlc.wait_ready()
+        wait_orientation(vlc, "inverted 0", 20)
+        vlc.ask(f"seek {START_AT}", r"seek: returned 0.*")
+        wait_for(f"playback at {START_AT} s", lambda: vlc.position() >= START_AT, 10)
+        seen = []
+        for k in range(1, 5):
+            expected = f"inverted {k * script['step'] % 360}"
+            try:
+                turn(vlc, script, expected)
+            except Failure as e:
+                raise Failure(f"turn {k}, to {expected}, after {', '.join(seen) or 'none'}: {e}")
+            seen.append(expected)
+            if k == 1:
+                quit_and_read("one turn", f"{USER_FILTER}:transform", script["step"])
+                vlc.kill()
+                vlc = Vlc(home, video, log)
+                vlc.wait_ready()
+                wait_orientation(vlc, expected, 20)
+        quit_and_read("four turns", USER_FILTER, "hflip")
+        print(f"{script['installed']} with the user's {USER_FILTER}: after each turn {', '.join(seen)} "
+              f"(a restart after the first); vlcrc {'; '.join(reports)}")
+    except (Failure, subprocess.SubprocessError) as e:
+        shot = os.path.join(work, f"failed-filter-{script['file']}.png")
+        subprocess.run(["import", "-window", "root", shot], capture_output=True)
+        raise Failure(f"{script['installed']} with the user's {USER_FILTER}: {e}\n"
+                      f"  (VLC's log: {log}; the screen: {shot})")
+    finally:
+        if vlc:
+            vlc.kill()
+
+
 def vlc_missing():
     for tool in ("vlc", "ffmpeg", "tesseract", "xdotool", "import", "setpriv"):
         if not shutil.which(tool):
@@ -469,14 +538,15 @@ def main():
     os.chmod(work, 0o755)
     video = os.path.join(work, "quadrants.mkv")
     make_video(video)
+    runs = [(check_script, script) for script in SCRIPTS] + [(check_user_filter, SCRIPTS[USER_SCRIPT])]
     failures = 0
-    for script in SCRIPTS:
+    for check, script in runs:
         try:
-            check_script(script, scripts_folder, work, video)
+            check(script, scripts_folder, work, video)
         except Failure as e:
             failures += 1
             print(f"FAIL {e}")
-    print(f"{len(SCRIPTS) - failures} passed, {failures} failed in {time.monotonic() - started:.0f} s")
+    print(f"{len(runs) - failures} passed, {failures} failed in {time.monotonic() - started:.0f} s")
     return 1 if failures else 0
 
 
