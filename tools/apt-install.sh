@@ -71,7 +71,8 @@ apt_update() {
         esac
     done <<<"$outcome"
     if [ -z "$read" ]; then
-        echo "$apt_who: apt-get update read no package index: check the network and apt's sources (/etc/apt/sources.list, /etc/apt/sources.list.d)" >&2
+        echo "$apt_who: apt-get update read no package index: check the network and apt's sources" \
+             "(/etc/apt/sources.list, /etc/apt/sources.list.d)" >&2
         return "$((status ? status : 1))"
     fi
     if [ ${#apt_unread[@]} -gt 0 ]; then
