@@ -412,16 +412,21 @@ def make_video(path):
          "-c:v", "mpeg4", "-g", "10", "-q:v", "3", path], timeout=120)
 
 
+def play_from_start_at(vlc, upright):
+    """Once VLC shows the video as it starts, playback far from where a restart begins."""
+    vlc.wait_ready()
+    wait_orientation(vlc, upright, 20)
+    vlc.ask(f"seek {START_AT}", r"seek: returned 0.*")
+    wait_for(f"playback at {START_AT} s", lambda: vlc.position() >= START_AT, 10)
+
+
 def check_script(script, scripts_folder, work, video):
     home = prepare_home(work, "home-" + script["file"].split(".")[0], scripts_folder)
     log = os.path.join(home, "vlc.log")
     vlc = None
     try:
         vlc = Vlc(home, video, log)
-        vlc.wait_ready()
-        wait_orientation(vlc, "0", 20)
-        vlc.ask(f"seek {START_AT}", r"seek: returned 0.*")
-        wait_for(f"playback at {START_AT} s", lambda: vlc.position() >= START_AT, 10)
+        play_from_start_at(vlc, "0")
         seen, times = [], []
         for k in range(1, TURNS + 1):
             expected = str(k * script["step"] % 360)
@@ -474,10 +479,7 @@ def check_user_filter(script, scripts_folder, work, video):
 
     try:
         vlc = Vlc(home, video, log)
-        vlc.wait_ready()
-        wait_orientation(vlc, "inverted 0", 20)
-        vlc.ask(f"seek {START_AT}", r"seek: returned 0.*")
-        wait_for(f"playback at {START_AT} s", lambda: vlc.position() >= START_AT, 10)
+        play_from_start_at(vlc, "inverted 0")
         seen = []
         for k in range(1, 5):
             expected = f"inverted {k * script['step'] % 360}"
