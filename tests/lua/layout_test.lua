@@ -71,8 +71,9 @@ local function width(line)
   return #line:gsub("[\128-\191]", "")
 end
 
+-- A line that is missing gives nil, and a search from a missing line (index 0) starts at the top.
 local function find_line(lines, plain, from)
-  for i = from or 1, #lines do
+  for i = math.max(from or 1, 1), #lines do
     if lines[i]:find(plain, 1, true) then return i end
   end
 end
@@ -132,7 +133,8 @@ for _, s in ipairs(SCRIPTS) do
     check(indent ~= 9 or not continuation or line:find("^         \"") ~= nil,
           where .. "line %d does not continue the description", i)
   end
-  check(find_line(lines, "  description = ") and lines[find_line(lines, "  description = ") + 1]:sub(1, 10) == "         \"",
+  local description = find_line(lines, "  description = ")
+  check(description and (lines[description + 1] or ""):sub(1, 10) == "         \"",
         where .. "the description has no continuation line indented by nine blanks")
 
   -- Empty lines only between sections and between the phases of activate.
