@@ -104,8 +104,8 @@ double IdleProcessorSeconds(const std::string& exe, bool (*ready)(HWND)) {
 // From the press of the install button until Installed is shown; error says why a run failed.
 Sample TimeInstall(const std::string& exe, const Sandbox& sandbox, std::string& error) {
     Sample sample;
-    if (!sandbox.RemoveScripts()) {
-        error = "the scripts of the run before could not be removed";
+    if (!sandbox.RemoveInstallation()) {
+        error = "the scripts and folders of the run before could not be removed";
         return sample;
     }
     Launch launch;

@@ -7,26 +7,19 @@ namespace {
 // The driver and the installer are both 32-bit, so they see the same registry view.
 constexpr char VlcKey[] = "SOFTWARE\\VideoLAN\\VLC";
 constexpr char VideoLanKey[] = "SOFTWARE\\VideoLAN";
-constexpr char UserShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-// The shell keeps its resolved answers here and may rewrite them while we run.
-constexpr char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char LocalAppData[] = "Local AppData";
 
-// The installer lowers the local folder and turns "\local\" into "\roaming\".
-constexpr char LocalFolder[] = "C:\\turnix-bench-scratch\\Local";
-// Ours by name: removed at the end even when a killed earlier run left it behind.
-const char* const FolderChain[] = {
-    "C:\\turnix-bench-scratch",
-    "C:\\turnix-bench-scratch\\Local",
-    "C:\\turnix-bench-scratch\\roaming",
-    "C:\\turnix-bench-scratch\\roaming\\vlc",
-    "C:\\turnix-bench-scratch\\roaming\\vlc\\lua",
-    "C:\\turnix-bench-scratch\\roaming\\vlc\\lua\\extensions",
+constexpr wchar_t RoamingFolder[] = L"C:\\turnix-bench-scratch\\Roaming";
+// Ours by name: removed at the end even when a killed earlier run left them behind.
+const char* const ScratchFolders[] = {"C:\\turnix-bench-scratch", "C:\\turnix-bench-scratch\\Roaming"};
+// Made by the installer on each press, as on a VLC that never had an extension.
+const char* const VlcFolders[] = {
+    "C:\\turnix-bench-scratch\\Roaming\\vlc",
+    "C:\\turnix-bench-scratch\\Roaming\\vlc\\lua",
+    "C:\\turnix-bench-scratch\\Roaming\\vlc\\lua\\extensions",
 };
 const char* const Scripts[] = {
-    "C:\\turnix-bench-scratch\\roaming\\vlc\\lua\\extensions\\Turnix+90\xB0.lua",
-    "C:\\turnix-bench-scratch\\roaming\\vlc\\lua\\extensions\\Turnix-90\xB0.lua",
+    "C:\\turnix-bench-scratch\\Roaming\\vlc\\lua\\extensions\\Turnix+90\xB0.lua",
+    "C:\\turnix-bench-scratch\\Roaming\\vlc\\lua\\extensions\\Turnix-90\xB0.lua",
 };
 
 bool KeyExists(HKEY root, const char* keyPath) {
@@ -85,16 +78,14 @@ bool Sandbox::Prepare() {
     videoLanKeyExisted_ = KeyExists(HKEY_LOCAL_MACHINE, VideoLanKey);
     vlcKeyExisted_ = KeyExists(HKEY_LOCAL_MACHINE, VlcKey);
     saved_.push_back(Save(HKEY_LOCAL_MACHINE, VlcKey, ""));
-    saved_.push_back(Save(HKEY_CURRENT_USER, UserShellFolders, LocalAppData));
-    saved_.push_back(Save(HKEY_CURRENT_USER, ShellFolders, LocalAppData));
+    shellFolders_.emplace();
 
     bool ok = true;
-    for (const char* folder : FolderChain)
+    for (const char* folder : ScratchFolders)
         if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ok = false;
     ok = SetText(HKEY_LOCAL_MACHINE, VlcKey, "", REG_SZ, "C:\\Program Files\\VideoLAN\\VLC") && ok;
-    ok = SetText(HKEY_CURRENT_USER, UserShellFolders, LocalAppData, REG_EXPAND_SZ, LocalFolder) && ok;
-    ok = SetText(HKEY_CURRENT_USER, ShellFolders, LocalAppData, REG_SZ, LocalFolder) && ok;
-    return RemoveScripts() && ok;
+    ok = shellFolders_->Point(ShellFolderRedirect::Roaming, RoamingFolder) && ok;
+    return RemoveInstallation() && ok;
 }
 
 void Sandbox::Restore() {
@@ -103,21 +94,22 @@ void Sandbox::Restore() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
         Put(*it);
     saved_.clear();
+    shellFolders_.reset();
     // Keys that we created go again, the deepest first; a key with other subkeys stays.
     if (!vlcKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, VlcKey);
     if (!videoLanKeyExisted_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, VideoLanKey);
-    RemoveScripts();
-    for (auto it = std::rbegin(FolderChain); it != std::rend(FolderChain); ++it)
+    RemoveInstallation();
+    for (auto it = std::rbegin(ScratchFolders); it != std::rend(ScratchFolders); ++it)
         RemoveDirectoryA(*it);
 }
 
-bool Sandbox::RemoveScripts() const {
-    bool clean = true;
-    for (const char* script : Scripts) {
-        DeleteFileA(script);  // absent already is fine: the attribute test decides
-        clean = clean && GetFileAttributesA(script) == INVALID_FILE_ATTRIBUTES;
-    }
-    return clean;
+bool Sandbox::RemoveInstallation() const {
+    // Absent already is fine: the attribute tests decide.
+    for (const char* script : Scripts)
+        DeleteFileA(script);
+    for (auto it = std::rbegin(VlcFolders); it != std::rend(VlcFolders); ++it)
+        RemoveDirectoryA(*it);
+    return GetFileAttributesA(VlcFolders[0]) == INVALID_FILE_ATTRIBUTES;
 }
 
 bool Sandbox::ScriptsPresent() const {

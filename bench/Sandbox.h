@@ -1,10 +1,14 @@
 #pragma once
 // The machine state the installer reads, set up for a benchmark and put back afterwards:
-// a VLC registry entry, and a scratch folder in place of the user's local application data,
+// a VLC registry entry, and a scratch folder in place of the user's roaming application data,
 // so that the scripts land in a throwaway extensions folder.
 #include <windows.h>
+
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "ShellFolders.h"
 
 class Sandbox {
 public:
@@ -17,8 +21,9 @@ public:
     bool Prepare();
     // Puts back every registry value and key as it was and removes the scratch folder.
     void Restore();
-    // Deletes both installed scripts; true if neither is left.
-    bool RemoveScripts() const;
+    // Deletes both installed scripts and VLC's extensions folders, so that the next install makes
+    // them as on a fresh VLC; true if none is left.
+    bool RemoveInstallation() const;
     // True if both scripts are in the scratch extensions folder.
     bool ScriptsPresent() const;
 
@@ -38,6 +43,7 @@ private:
                         const std::string& text);
 
     std::vector<SavedValue> saved_;
+    std::optional<ShellFolderRedirect> shellFolders_;
     bool vlcKeyExisted_ = false;
     bool videoLanKeyExisted_ = false;
     bool prepared_ = false;

@@ -1,17 +1,20 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // Paths are UTF-16 throughout, so that any account folder and the degree sign in the script
 // names reach the file system whatever the system's ANSI code page.
 
-// The shell's local application-data folder of the current user, trimmed of blanks,
-// with "\" appended ("\" alone if the query fails). Creates nothing.
-std::wstring GetLocalAppDataFolder();
-// The string work of GetLocalAppDataFolder on the shell's answer: spaces (U+0020 only)
-// trimmed from both ends, "\" appended.
-std::wstring LocalAppDataFolderFrom(const std::wstring& shellAnswer);
-// The string work of GetExtensionFolder on a given GetLocalAppDataFolder result:
-// lowered over its whole length, every "\local\" turned into "\roaming\".
-std::wstring ExtensionFolderFrom(const std::wstring& localAppDataFolder);
-// The current user's roaming folder, lower case, ending in "\"; worked out afresh each call.
+// The string work of GetExtensionFolder on the shell's answer: spaces (U+0020 only) trimmed from
+// both ends, "\" appended, lowered over the whole length.
+std::wstring ExtensionFolderFrom(const std::wstring& shellAnswer);
+// The current user's roaming application-data folder as the shell names it (redirected or not),
+// lower case, ending in "\"; "\" alone if the query fails. Worked out afresh each call; creates nothing.
 std::wstring GetExtensionFolder();
+
+// The folders in which VLC looks for a user's extensions, outermost first: "<roaming>vlc",
+// "<roaming>vlc\lua" and "<roaming>vlc\lua\extensions", the last one the scripts' own.
+// None for the lone "\" of a failed query, which would name the network share \\vlc\lua.
+std::vector<std::wstring> ScriptFolderChainOf(const std::wstring& extensionFolder);
+// ScriptFolderChainOf on a fresh GetExtensionFolder().
+std::vector<std::wstring> GetScriptFolderChain();

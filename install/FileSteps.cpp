@@ -54,6 +54,14 @@ bool IsFilePresent(const std::wstring& path) noexcept {
     return present;
 }
 
+bool MakeFolder(const std::wstring& path) noexcept {
+    if (path.size() > MaxFilePathLength) return false;
+    QuietErrorMode quiet;
+    if (CreateDirectoryW(path.c_str(), nullptr)) return true;
+    const DWORD attributes = GetFileAttributesW(path.c_str());  // there already: fine if it is a folder
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool RemoveFile(const std::wstring& path) noexcept {
     if (path.size() > MaxRemovePathLength) return false;
     QuietErrorMode quiet;

@@ -7,7 +7,7 @@
 // path that is too long: such a path is refused instead, so it cannot name another entry.
 // Paths are UTF-16, and lengths are counted in UTF-16 units.
 
-// Longest path the open, write, read and presence steps accept; removal accepts one more.
+// Longest path the folder, open, write, read and presence steps accept; removal accepts one more.
 constexpr std::size_t MaxFilePathLength = 255;
 constexpr std::size_t MaxRemovePathLength = 256;
 
@@ -15,6 +15,11 @@ constexpr std::size_t MaxRemovePathLength = 256;
 // False for no entry, no such folder or drive, no access, or a path over MaxFilePathLength;
 // the thread's last-error value is left as it was.
 bool IsFilePresent(const std::wstring& path) noexcept;
+
+// Makes the folder at the path unless one is there already (its parent must exist; nothing else
+// is made). True if a folder is there afterwards; false for a file of that name, a refused
+// creation, or a path over MaxFilePathLength.
+bool MakeFolder(const std::wstring& path) noexcept;
 
 // Deletes the plain file at the path. Hidden, system and folder entries are left alone (no failure).
 // False if nothing is found, a deletion is refused, the search fails, or the path is over

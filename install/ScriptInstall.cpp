@@ -6,32 +6,32 @@
 #include "ExtensionFolder.h"
 
 const ScriptEntry ScriptTable[2] = {
-    {"RCW", L"\\vlc\\lua\\extensions\\Turnix+90\u00B0.lua"},
-    {"RCCW", L"\\vlc\\lua\\extensions\\Turnix-90\u00B0.lua"},
+    {"RCW", L"Turnix+90\u00B0.lua"},
+    {"RCCW", L"Turnix-90\u00B0.lua"},
 };
 
-std::wstring ScriptPathFrom(const std::wstring& extensionFolder, const ScriptEntry& script) {
-    if (extensionFolder == L"\\") return {};
-    std::wstring path = extensionFolder + script.relativePath;
-    return path.size() > MaxFilePathLength ? std::wstring() : path;
+namespace {
+std::wstring PathIn(const std::wstring& folder, const ScriptEntry& script) {
+    return folder + L'\\' + script.fileName;
 }
+}  // namespace
 
 std::wstring ScriptPath(const ScriptEntry& script) noexcept {
-    return ScriptPathFrom(GetExtensionFolder(), script);
+    const std::vector<std::wstring> folders = GetScriptFolderChain();
+    return folders.empty() ? std::wstring() : PathIn(folders.back(), script);
 }
 
 void InstallScripts() noexcept {
-    // Both removals come before either write; each step builds its path afresh.
-    for (const ScriptEntry& script : ScriptTable) {
-        const std::wstring path = ScriptPath(script);
-        if (!path.empty())
-            RemoveFile(path);  // no earlier file, or one that stays: the write below copes with either
-    }
-    for (const ScriptEntry& script : ScriptTable) {
-        const std::wstring path = ScriptPath(script);
-        if (!path.empty())
-            WriteWholeFile(path, LoadDataResource(script.resourceName));  // judged afterwards by the caller
-    }
+    const std::vector<std::wstring> folders = GetScriptFolderChain();
+    if (folders.empty()) return;
+    // VLC makes none of these itself. Folders made before a later failure stay: they are VLC's own.
+    for (const std::wstring& folder : folders)
+        if (!MakeFolder(folder)) break;  // the writes below then fail, and the caller says so
+    // Both removals come before either write.
+    for (const ScriptEntry& script : ScriptTable)
+        RemoveFile(PathIn(folders.back(), script));  // no earlier file, or one that stays: the write copes
+    for (const ScriptEntry& script : ScriptTable)
+        WriteWholeFile(PathIn(folders.back(), script), LoadDataResource(script.resourceName));
 }
 
 bool IsScriptPresent(const ScriptEntry& script) noexcept {

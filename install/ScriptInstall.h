@@ -7,24 +7,22 @@
 // (warn before overwriting), InstallScripts, then HoldsScript on each entry to judge the outcome,
 // and ScriptPathSurvivesAnsiCodePage on each to tell whether VLC can open what was written.
 
-// The two scripts, in the order they are handled: data resource name and path relative to the
-// extension folder (begins with "\"; UTF-16, with the degree sign U+00B0).
+// The two scripts, in the order they are handled: data resource name and file name in VLC's
+// extensions folder (UTF-16, with the degree sign U+00B0).
 struct ScriptEntry {
     const char* resourceName;
-    const wchar_t* relativePath;
+    const wchar_t* fileName;
 };
 extern const ScriptEntry ScriptTable[2];
 
-// The extension folder directly followed by the script's relative path, joined unchanged.
-// "" when the script must not be touched: the folder is the lone "\" of a failed folder query
-// (the path would name the network share \\vlc\lua), or the path is over MaxFilePathLength.
-std::wstring ScriptPathFrom(const std::wstring& extensionFolder, const ScriptEntry& script);
-// ScriptPathFrom on a fresh GetExtensionFolder(); "" also if that cannot be worked out.
+// The script's file in the last folder of GetScriptFolderChain(); "" when there is no such folder
+// (a failed folder query). Too long a path is left to the file steps, which refuse it.
 std::wstring ScriptPath(const ScriptEntry& script) noexcept;
 
-// Removes both earlier script files, then writes each script from its data resource. Steps run
-// whatever became of the ones before; a script whose ScriptPath is "" is skipped entirely.
-// Reports nothing: judge the outcome with IsScriptPresent or HoldsScript afterwards.
+// Makes whichever of VLC's extensions folders is missing, removes both earlier script files, then
+// writes each script from its data resource. Steps run whatever became of the ones before, but a
+// file in the way of a folder, or a refused folder, ends the folder making. Without a script folder
+// nothing at all is done. Reports nothing: judge the outcome with HoldsScript afterwards.
 void InstallScripts() noexcept;
 
 // True if some entry is at the script's path (IsFilePresent); false when ScriptPath is "".

@@ -1,9 +1,10 @@
 // The built program as a user meets it, driven from outside its process: the prefix is prepared
 // (VLC key, the user's extensions folder), the program started, its window found, its texts read,
 // its button clicked, its files compared byte for byte with the script files, and its exit code
-// checked. Each case steers the shell's local application-data folder to its own scratch folder
-// ...\<case>\Local, so the scripts land in ...\<case>\roaming\vlc\lua\extensions\. CTest also
-// runs some cases under other ANSI code pages (TURNIX_CODE_PAGE names the one expected).
+// checked. Each case steers the shell's roaming application-data folder to its own scratch folder
+// ...\<case>\Roaming (and the local one beside it, where no "\local\" names it), so the scripts
+// land in ...\<case>\roaming\vlc\lua\extensions\. CTest also runs some cases under other ANSI
+// code pages (TURNIX_CODE_PAGE names the one expected).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -18,14 +19,13 @@
 
 #include "flow_sandbox.h"
 #include "support/ProgramWindow.h"
+#include "support/ShellFolders.h"
 #include "support/TestFiles.h"
 
 namespace {
 
 const wchar_t* const FileNames[2] = {L"Turnix+90°.lua", L"Turnix-90°.lua"};
 const wchar_t* const SourceFiles[2] = {L"turnix-cw.lua", L"turnix-ccw.lua"};
-const char ShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-const char CachedShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char HttpCommandKey[] = "http\\shell\\open\\command";
 const char AuthorUrl[] = "http://talvern.example";  // as the scripts' descriptors name it
 const char VlcFolder[] = "C:\\Program Files\\VideoLAN\\VLC";
@@ -148,21 +148,14 @@ public:
     void TearDown() override {
         vlc32_.reset();
         vlc64_.reset();
-        saved_.clear();
+        httpCommand_.reset();
     }
 
 private:
     std::unique_ptr<VlcKeySandbox> vlc32_ = std::make_unique<VlcKeySandbox>(KEY_WOW64_32KEY);
     std::unique_ptr<VlcKeySandbox> vlc64_ = std::make_unique<VlcKeySandbox>(KEY_WOW64_64KEY);
-    std::vector<std::unique_ptr<SavedRegValue>> saved_ = [] {
-        std::vector<std::unique_ptr<SavedRegValue>> values;
-        values.push_back(
-            std::make_unique<SavedRegValue>(HKEY_CURRENT_USER, ShellFoldersKey, "Local AppData"));
-        values.push_back(
-            std::make_unique<SavedRegValue>(HKEY_CURRENT_USER, CachedShellFoldersKey, "Local AppData"));
-        values.push_back(std::make_unique<SavedRegValue>(HKEY_CLASSES_ROOT, HttpCommandKey, ""));
-        return values;
-    }();
+    std::unique_ptr<SavedRegValue> httpCommand_ =
+        std::make_unique<SavedRegValue>(HKEY_CLASSES_ROOT, HttpCommandKey, "");
 };
 const testing::Environment* const prefixSandbox = testing::AddGlobalTestEnvironment(new PrefixSandbox);
 
@@ -174,7 +167,7 @@ protected:
                 << "the locale behind this code page is missing";
         }
         ASSERT_NO_FATAL_FAILURE(GetCaseFolder(L"e2e", caseFolder_));
-        UseBase(caseFolder_);
+        ASSERT_NO_FATAL_FAILURE(UseBase(caseFolder_));
         SetVlc(KEY_WOW64_32KEY, VlcFolder);
         SetVlc(KEY_WOW64_64KEY, "");
         for (int i = 0; i < 2; ++i) {
@@ -184,18 +177,17 @@ protected:
     }
     void TearDown() override { RemoveTree(caseFolder_); }
 
-    // Steers the shell to base\Local and creates base\roaming\vlc\lua\extensions\.
+    // Steers the shell's roaming folder to base\Roaming, creates it with VLC's extensions folder
+    // inside, and puts the local folder beside it under a name in which no "\local\" stands: a
+    // program that took the roaming folder for the local one's twin would miss it.
     void UseBase(const std::wstring& base) {
         base_ = base;
         roaming_ = Lower(base_) + L"roaming\\";
         extensions_ = roaming_ + L"vlc\\lua\\extensions\\";
-        MakeFolders(base_ + L"Local\\");
         MakeFolders(extensions_);
-        const std::wstring local = base_ + L"Local";
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Widen(ShellFoldersKey).c_str(), L"Local AppData",
-                                  REG_EXPAND_SZ, local.c_str(),
-                                  static_cast<DWORD>((local.size() + 1) * sizeof(wchar_t))),
-                  ERROR_SUCCESS);
+        MakeFolders(base_ + L"Local Settings\\");
+        ASSERT_TRUE(shellFolders_.Point(ShellFolderRedirect::Roaming, base_ + L"Roaming"));
+        ASSERT_TRUE(shellFolders_.Point(ShellFolderRedirect::Local, base_ + L"Local Settings"));
     }
 
     // "" removes the key in that view.
@@ -232,6 +224,7 @@ protected:
                 << FileNames[i] << ", code page " << GetACP();
     }
 
+    ShellFolderRedirect shellFolders_;
     std::wstring caseFolder_, base_, roaming_, extensions_;
     std::string script_[2];
 };
@@ -285,7 +278,7 @@ TEST_F(EndToEnd, FirstInstallationWritesBothScriptsByteForByte) {
 TEST_F(EndToEnd, InstallsIntoAFolderNamedOutsideTheCodePage) {
     const std::wstring account = L"李雷 민준";
     ASSERT_FALSE(FitsCodePage(account)) << "code page " << GetACP() << " holds all these letters";
-    UseBase(caseFolder_ + account + L"\\");
+    ASSERT_NO_FATAL_FAILURE(UseBase(caseFolder_ + account + L"\\"));
     Installer installer;
     ASSERT_TRUE(installer.Showing());
     installer.ClickInstall();
@@ -302,7 +295,7 @@ TEST_F(EndToEnd, InstallsIntoAFolderNamedInAnyAlphabet) {
     int fitting = 0, lacking = 0;
     for (const std::wstring account : {L"Zoë Müller", L"李雷", L"Алексей"}) {
         SCOPED_TRACE(account);
-        UseBase(caseFolder_ + account + L"\\");
+        ASSERT_NO_FATAL_FAILURE(UseBase(caseFolder_ + account + L"\\"));
         const bool fits = FitsCodePage(PathOf(0)) && FitsCodePage(PathOf(1));
         ++(fits ? fitting : lacking);
         Installer installer;
@@ -335,19 +328,77 @@ TEST_F(EndToEnd, AnEarlierScriptIsReplacedOnlyAfterTheWarning) {
     EXPECT_EQ(0u, installer.Close());
 }
 
-// ---- Install failed ----
+// ---- Ready -> Installed on a fresh VLC, which makes no extensions folder of its own ----
 
-TEST_F(EndToEnd, FailsWithoutTheExtensionsFolderAndCreatesNothing) {
+TEST_F(EndToEnd, InstallsOnAFreshVlcByMakingItsFolders) {
     RemoveTree(roaming_ + L"vlc\\");
     Installer installer;
     ASSERT_TRUE(installer.Showing());
     EXPECT_SHOWS(installer, Ready, InstallText, true);
+    EXPECT_TRUE(ListFolder(roaming_).empty()) << "opening the dialog made a folder";
     installer.ClickInstall();
-    EXPECT_SHOWS(installer, Failed, InstallText, true);
-    installer.ClickInstall();  // no warning came: the presence test runs again, and fails again
-    EXPECT_SHOWS(installer, Failed, InstallText, true);
-    EXPECT_TRUE(ListFolder(roaming_).empty()) << "no folder may be created";
+    EXPECT_SHOWS(installer, Installed, InstallText, false);
+    EXPECT_EQ(std::vector<std::wstring>({L"vlc"}), ListFolder(roaming_));
+    EXPECT_EQ(std::vector<std::wstring>({L"lua"}), ListFolder(roaming_ + L"vlc\\"));
+    ExpectBothInstalled();
     EXPECT_EQ(0u, installer.Close());
+}
+
+// The roaming folder as the shell names it: an account named "Local", and a roaming folder
+// redirected away from the local one, as to a server share.
+TEST_F(EndToEnd, InstallsWhereTheShellPutsTheRoamingFolder) {
+    struct Layout {
+        const wchar_t* roaming;
+        const wchar_t* local;
+    };
+    const Layout layouts[] = {
+        {L"Users\\Local\\AppData\\Roaming", L"Users\\Local\\AppData\\Local"},
+        {L"Server\\Profiles\\user", L"Machine\\Local"},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(layout.roaming)));
+        roaming_ = Lower(caseFolder_ + layout.roaming) + L"\\";
+        extensions_ = roaming_ + L"vlc\\lua\\extensions\\";
+        MakeFolders(roaming_);
+        MakeFolders(caseFolder_ + layout.local + L"\\");
+        ASSERT_TRUE(shellFolders_.Point(ShellFolderRedirect::Roaming, caseFolder_ + layout.roaming));
+        ASSERT_TRUE(shellFolders_.Point(ShellFolderRedirect::Local, caseFolder_ + layout.local));
+        Installer installer;
+        ASSERT_TRUE(installer.Showing());
+        installer.ClickInstall();
+        EXPECT_SHOWS(installer, Installed, InstallText, false);
+        ExpectBothInstalled();
+        EXPECT_TRUE(ListFolder(caseFolder_ + layout.local + L"\\").empty())
+            << "installed beside the local folder";
+        EXPECT_EQ(0u, installer.Close());
+    }
+}
+
+// ---- Install failed ----
+
+// A file where a folder belongs, and a roaming folder that does not exist: nothing is made or
+// changed, and the next press (no warning came) tests and fails again.
+TEST_F(EndToEnd, FailsWhereNoFolderCanBeMadeAndChangesNothing) {
+    RemoveTree(roaming_ + L"vlc\\lua\\");
+    WriteBytes(roaming_ + L"vlc\\lua", "not a folder");
+    const std::wstring missing = caseFolder_ + L"Gone\\Roaming";
+    for (const bool roamingMissing : {false, true}) {
+        SCOPED_TRACE(roamingMissing ? "no roaming folder" : "a file named lua");
+        if (roamingMissing) {
+            ASSERT_TRUE(shellFolders_.Point(ShellFolderRedirect::Roaming, missing));
+        }
+        Installer installer;
+        ASSERT_TRUE(installer.Showing());
+        EXPECT_SHOWS(installer, Ready, InstallText, true);
+        installer.ClickInstall();
+        EXPECT_SHOWS(installer, Failed, InstallText, true);
+        installer.ClickInstall();
+        EXPECT_SHOWS(installer, Failed, InstallText, true);
+        EXPECT_EQ(0u, installer.Close());
+        EXPECT_EQ("not a folder", ReadBytes(roaming_ + L"vlc\\lua"));
+        EXPECT_EQ(std::vector<std::wstring>({L"lua"}), ListFolder(roaming_ + L"vlc\\"));
+        EXPECT_FALSE(Exists(caseFolder_ + L"Gone")) << "a folder was made for the missing roaming folder";
+    }
 }
 
 // ---- Overwrite warning -> Installed or Install failed: the exact content decides ----

@@ -1,5 +1,5 @@
-// Script installation on the real (Wine) file system. Each case steers the shell's local
-// application-data folder to its own scratch folder ...\<case>\Local, so the scripts land in
+// Script installation on the real (Wine) file system. Each case steers the shell's roaming
+// application-data folder to its own scratch folder ...\<case>\Roaming, so the scripts land in
 // ...\<case>\roaming\vlc\lua\extensions\. The scratch folders are named with letters outside
 // every ANSI code page, as an account folder may be. Expected bytes come from the script files
 // copied into the build folder, never from the code under test.
@@ -13,81 +13,36 @@
 
 #include "ExtensionFolder.h"
 #include "ScriptInstall.h"
+#include "support/ShellFolders.h"
 #include "support/TestFiles.h"
 
 namespace {
 
 const wchar_t* const FileNames[2] = {L"Turnix+90°.lua", L"Turnix-90°.lua"};
 const wchar_t* const SourceFiles[2] = {L"turnix-cw.lua", L"turnix-ccw.lua"};
-const wchar_t ShellFoldersKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-void SetLocalAppData(const std::wstring& folder) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, ShellFoldersKey, L"Local AppData", REG_EXPAND_SZ, folder.c_str(),
-                    static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
-}
-
-// One registry value, put back as it was (or deleted if it was not there).
-class SavedValue {
-public:
-    explicit SavedValue(const wchar_t* key) : key_(key) {
-        DWORD size = sizeof data_;
-        had_ = RegGetValueW(HKEY_CURRENT_USER, key_, L"Local AppData",
-                            RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type_, data_,
-                            &size) == ERROR_SUCCESS;
-    }
-    void Restore() const {
-        if (had_)
-            RegSetKeyValueW(HKEY_CURRENT_USER, key_, L"Local AppData", type_, data_,
-                            static_cast<DWORD>((wcslen(data_) + 1) * sizeof(wchar_t)));
-        else
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, key_, L"Local AppData");
-    }
-
-private:
-    const wchar_t* key_;
-    bool had_ = false;
-    DWORD type_ = REG_EXPAND_SZ;
-    wchar_t data_[MAX_PATH * 2] = {};
-};
-
-// Puts the prefix's own "Local AppData" back after the run, with the copy the shell caches.
-class ShellFolderSandbox : public testing::Environment {
-public:
-    void TearDown() override {
-        userShellFolders_.Restore();
-        shellFolders_.Restore();
-    }
-
-private:
-    SavedValue userShellFolders_{ShellFoldersKey};
-    SavedValue shellFolders_{L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"};
-};
-const testing::Environment* const sandbox = testing::AddGlobalTestEnvironment(new ShellFolderSandbox);
+using Names = std::vector<std::wstring>;
 
 class InstallTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(GetCaseFolder(L"install Алексей 李雷", caseFolder_));
-        UseBase(caseFolder_);
+        ASSERT_NO_FATAL_FAILURE(UseRoaming(caseFolder_ + L"Roaming"));
         for (int i = 0; i < 2; ++i) {
             script_[i] = ReadBytes(TestFolder() + L"script-copies\\" + SourceFiles[i]);
             ASSERT_FALSE(script_[i].empty()) << SourceFiles[i] << " was not copied to the build folder";
         }
     }
 
-    // Steers the shell to base\Local and creates base\roaming\vlc\lua\extensions\.
-    void UseBase(const std::wstring& base) {
-        roaming_ = Lower(base) + L"roaming\\";
+    // Steers the shell's roaming folder there and creates it with vlc\lua\extensions\ inside.
+    void UseRoaming(const std::wstring& folder) {
+        roaming_ = Lower(folder) + L"\\";
         extensions_ = roaming_ + L"vlc\\lua\\extensions\\";
-        MakeFolders(base + L"Local\\");
         MakeFolders(extensions_);
-        SetLocalAppData(base + L"Local");
+        ASSERT_TRUE(shellFolders_.Point(ShellFolderRedirect::Roaming, folder));
     }
 
     std::wstring PathOf(int i) const { return extensions_ + FileNames[i]; }
-    // The path as the program builds it: two backslashes where folder and relative path meet.
-    std::wstring JoinedPath(int i) const { return roaming_ + L"\\vlc\\lua\\extensions\\" + FileNames[i]; }
     std::string Stale(int i) const {
         return "-- older script, longer than the new one\r\n" + script_[i] + script_[i];
     }
@@ -96,7 +51,14 @@ protected:
         EXPECT_TRUE(IsScriptPresent(ScriptTable[i]));
         EXPECT_TRUE(HoldsScript(ScriptTable[i]));
     }
+    void ExpectNeitherInstalled() const {
+        for (const ScriptEntry& script : ScriptTable) {
+            EXPECT_FALSE(IsScriptPresent(script));
+            EXPECT_FALSE(HoldsScript(script));
+        }
+    }
 
+    ShellFolderRedirect shellFolders_;
     std::wstring caseFolder_;
     std::wstring roaming_;
     std::wstring extensions_;
@@ -109,11 +71,11 @@ TEST_F(InstallTest, FirstInstallationWritesBothScriptsByteForByte) {
     InstallScripts();
     EXPECT_EQ(GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX)) << "previous error mode not restored";
 
-    EXPECT_EQ(ListFolder(extensions_), std::vector<std::wstring>({FileNames[0], FileNames[1]}));
+    EXPECT_EQ(ListFolder(extensions_), Names({FileNames[0], FileNames[1]}));
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(FileNames[i]);
         EXPECT_EQ(LoadDataResource(ScriptTable[i].resourceName), script_[i]);
-        EXPECT_EQ(ScriptPath(ScriptTable[i]), JoinedPath(i));
+        EXPECT_EQ(ScriptPath(ScriptTable[i]), PathOf(i));
         ExpectInstalled(i);
     }
 }
@@ -140,7 +102,7 @@ TEST_F(InstallTest, EarlierFilesAreReplacedWithoutOldTail) {
     WriteBytes(extensions_ + L"TURNIX+90°.LUA", Stale(0));
     WriteBytes(PathOf(1), Stale(1));
     InstallScripts();
-    EXPECT_EQ(ListFolder(extensions_), std::vector<std::wstring>({FileNames[0], FileNames[1]}));
+    EXPECT_EQ(ListFolder(extensions_), Names({FileNames[0], FileNames[1]}));
     ExpectInstalled(0);
     ExpectInstalled(1);
 }
@@ -152,15 +114,40 @@ TEST_F(InstallTest, OnlyOneEarlierFileStillWritesBoth) {
     ExpectInstalled(1);
 }
 
-TEST_F(InstallTest, MissingExtensionsFolderCreatesNothing) {
-    for (const wchar_t* parent : {L"vlc\\lua\\", L""}) {
-        const std::wstring folder = roaming_ + parent;
-        RemoveTree(folder + ListFolder(folder).at(0) + L"\\");
+// VLC makes no extensions folder of its own: a first installation makes what is missing, leaves
+// what is there, and the presence tests before it make nothing.
+TEST_F(InstallTest, MakesTheMissingFolders) {
+    const std::wstring lua = roaming_ + L"vlc\\lua\\";
+    for (const bool vlcMissing : {false, true}) {
+        SCOPED_TRACE(vlcMissing ? "no vlc folder" : "no extensions folder");
+        RemoveTree(vlcMissing ? roaming_ + L"vlc\\" : extensions_);
+        if (!vlcMissing) WriteBytes(lua + L"other.lua", "kept");
+        ExpectNeitherInstalled();
+        EXPECT_EQ(ListFolder(vlcMissing ? roaming_ : lua), vlcMissing ? Names() : Names({L"other.lua"}))
+            << "a presence test made a folder";
+
         InstallScripts();
-        EXPECT_TRUE(ListFolder(folder).empty()) << "something was created in " << folder;
-        EXPECT_FALSE(IsScriptPresent(ScriptTable[0]) || IsScriptPresent(ScriptTable[1]));
-        EXPECT_FALSE(HoldsScript(ScriptTable[0]) || HoldsScript(ScriptTable[1]));
+        EXPECT_EQ(ListFolder(roaming_), Names({L"vlc"}));
+        EXPECT_EQ(ListFolder(roaming_ + L"vlc\\"), Names({L"lua"}));
+        EXPECT_EQ(ListFolder(lua),
+                  vlcMissing ? Names({L"extensions"}) : Names({L"extensions", L"other.lua"}));
+        EXPECT_EQ(ListFolder(extensions_), Names({FileNames[0], FileNames[1]}));
+        ExpectInstalled(0);
+        ExpectInstalled(1);
+        if (!vlcMissing) {
+            EXPECT_EQ(ReadBytes(lua + L"other.lua"), "kept");
+        }
     }
+}
+
+// A file where a folder belongs stops the folder making; the writes then fail, and the file stays.
+TEST_F(InstallTest, FileInTheWayOfAFolderIsLeftAndNothingIsMade) {
+    RemoveTree(roaming_ + L"vlc\\lua\\");
+    WriteBytes(roaming_ + L"vlc\\lua", "not a folder");
+    InstallScripts();
+    EXPECT_EQ(ReadBytes(roaming_ + L"vlc\\lua"), "not a folder");
+    EXPECT_EQ(ListFolder(roaming_ + L"vlc\\"), Names({L"lua"}));
+    ExpectNeitherInstalled();
 }
 
 // Same size as the script but one byte off, so only a full content check tells them apart.
@@ -250,12 +237,14 @@ TEST(FileStepsTest, DriveThatDoesNotExistFailsQuietly) {
     EXPECT_FALSE(IsFilePresent(path));
     EXPECT_EQ(GetLastError(), 0xDEADBEEFu) << "the failed query left a trace";
     EXPECT_FALSE(RemoveFile(path));
+    EXPECT_FALSE(MakeFolder(path.substr(0, path.rfind(L'\\'))));
     EXPECT_FALSE(WriteWholeFile(path, "x"));
     EXPECT_FALSE(FileHoldsExactly(path, "x"));
     EXPECT_EQ(GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX)) << "previous error mode not restored";
 }
 
-// A failed folder query leaves the base "\", and the joined paths would name \\vlc\lua\... .
+// A failed folder query (here: a roaming folder that does not exist) leaves the base "\", under
+// which the script folder would name the network share \\vlc\lua.
 // Wine serves such a share from dosdevices\unc, so the test can plant files there and see
 // that they are neither removed, nor rewritten, nor taken as installed scripts.
 TEST_F(InstallTest, FailedFolderQueryTouchesNothing) {
@@ -269,7 +258,7 @@ TEST_F(InstallTest, FailedFolderQueryTouchesNothing) {
     const std::wstring planted = std::wstring(L"\\\\vlc\\lua\\extensions\\") + FileNames[0];
     const bool reachable = GetFileAttributesW(planted.c_str()) != INVALID_FILE_ATTRIBUTES;
 
-    SetLocalAppData(caseFolder_ + L"no such folder\\Local");
+    ASSERT_TRUE(shellFolders_.Point(ShellFolderRedirect::Roaming, caseFolder_ + L"no such folder\\Roaming"));
     ASSERT_EQ(GetExtensionFolder(), L"\\");
     EXPECT_EQ(ScriptPath(ScriptTable[0]), L"");
     InstallScripts();
@@ -278,20 +267,21 @@ TEST_F(InstallTest, FailedFolderQueryTouchesNothing) {
         EXPECT_FALSE(HoldsScript(ScriptTable[i]));
         EXPECT_EQ(ReadBytes(share + L"vlc\\lua\\extensions\\" + FileNames[i]), Stale(i));
     }
+    EXPECT_EQ(ListFolder(caseFolder_), Names({L"roaming"})) << "a folder was made for the missing one";
     RemoveTree(share + L"vlc\\");
     EXPECT_TRUE(reachable) << "the planted share was not reachable, so this case proved less";
 }
 
 // The file steps take at most 255 UTF-16 units; a longer script path must not be cut to name
-// another entry (here "Turnix+90°.lu"), and such a script is not attempted at all.
+// another entry (here "Turnix+90°.lu"), and such a script is not written at all.
 TEST_F(InstallTest, OverlongPathIsRefusedNotCut) {
+    const std::size_t belowRoaming = std::wstring(L"\\vlc\\lua\\extensions\\").size() + 14;
     for (std::size_t length : {MaxFilePathLength, MaxFilePathLength + 1}) {
         SCOPED_TRACE(length);
-        const std::size_t fixed = caseFolder_.size() + std::wstring(L"\\roaming\\").size() + 34;
-        const std::wstring base = caseFolder_ + std::wstring(length - fixed, L'p') + L"\\";
-        UseBase(base);
-        ASSERT_EQ(JoinedPath(0).size(), length);
-        const std::wstring cut = JoinedPath(0).substr(0, MaxFilePathLength);
+        ASSERT_NO_FATAL_FAILURE(
+            UseRoaming(caseFolder_ + std::wstring(length - caseFolder_.size() - belowRoaming, L'p')));
+        ASSERT_EQ(PathOf(0).size(), length);
+        const std::wstring cut = PathOf(0).substr(0, MaxFilePathLength);
         WriteBytes(cut, "canary");
         InstallScripts();
         if (length <= MaxFilePathLength) {
@@ -299,9 +289,8 @@ TEST_F(InstallTest, OverlongPathIsRefusedNotCut) {
             ExpectInstalled(1);
         } else {
             EXPECT_EQ(ReadBytes(cut), "canary");
-            EXPECT_EQ(ListFolder(extensions_), std::vector<std::wstring>({cut.substr(cut.rfind(L'\\') + 1)}));
-            EXPECT_EQ(ScriptPath(ScriptTable[0]), L"");
-            EXPECT_FALSE(IsScriptPresent(ScriptTable[0]) || HoldsScript(ScriptTable[0]));
+            EXPECT_EQ(ListFolder(extensions_), Names({cut.substr(cut.rfind(L'\\') + 1)}));
+            ExpectNeitherInstalled();
         }
     }
 }
