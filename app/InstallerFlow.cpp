@@ -41,25 +41,9 @@ std::string ReadVlcValue() {
     return value;
 }
 
-bool AnyScriptPresent() {
-    return platform->isScriptPresent(ScriptTable[0]) || platform->isScriptPresent(ScriptTable[1]);
-}
-
-// Presence alone would call a stale read-only or locked old script a success.
-bool BothScriptsHeld() {
-    return platform->holdsScript(ScriptTable[0]) && platform->holdsScript(ScriptTable[1]);
-}
-
-// VLC converts each script's path to the ANSI code page before opening it: a path that does not
-// come back whole is never listed, however right the file is.
-bool BothPathsSurviveAnsiCodePage() {
-    return platform->scriptPathSurvivesAnsiCodePage(ScriptTable[0]) &&
-           platform->scriptPathSurvivesAnsiCodePage(ScriptTable[1]);
-}
-
 DisplayState InstallOutcome() {
-    if (!BothScriptsHeld()) return DisplayState::InstallFailed;
-    return BothPathsSurviveAnsiCodePage() ? DisplayState::Installed : DisplayState::VlcCannotLoad;
+    if (!platform->bothScriptsHeld()) return DisplayState::InstallFailed;
+    return platform->bothPathsVlcCanOpen() ? DisplayState::Installed : DisplayState::VlcCannotLoad;
 }
 
 bool IsClickCode(WORD code) { return code == BN_CLICKED || code == STN_CLICKED || code == STN_DBLCLK; }
@@ -76,9 +60,8 @@ void OnCommand(HWND dialog, WPARAM wParam) {
 }  // namespace
 
 const FlowPlatform RealFlowPlatform = {
-    SetStatusIcon,   SetControlText, EnableControl, ReadRegValue,
-    IsScriptPresent, InstallScripts, HoldsScript,   ScriptPathSurvivesAnsiCodePage,
-    ShellExecuteA,
+    SetStatusIcon,  SetControlText,  EnableControl,       ReadRegValue,  AnyScriptPresent,
+    InstallScripts, BothScriptsHeld, BothPathsVlcCanOpen, ShellExecuteA,
 };
 
 void UseFlowPlatform(const FlowPlatform* replacement) noexcept {
@@ -110,7 +93,7 @@ void OnInitDialog(HWND dialog) {
 }
 
 void OnInstallClicked(HWND dialog) {
-    if (AlreadyWarned == False && AnyScriptPresent()) {
+    if (AlreadyWarned == False && platform->anyScriptPresent()) {
         AlreadyWarned = True;
         EnterState(dialog, DisplayState::OverwriteWarning);
         return;

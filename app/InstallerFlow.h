@@ -37,10 +37,10 @@ struct FlowPlatform {
     void (*enableControl)(HWND dialog, int id, bool enable);
     std::string (*readRegValue)(HKEY root, const std::string& keyPath, const std::string& valueName,
                                 RegistryView view);
-    bool (*isScriptPresent)(const ScriptEntry& script);
+    bool (*anyScriptPresent)();
     void (*installScripts)();
-    bool (*holdsScript)(const ScriptEntry& script);
-    bool (*scriptPathSurvivesAnsiCodePage)(const ScriptEntry& script);
+    bool (*bothScriptsHeld)();
+    bool (*bothPathsVlcCanOpen)();
     HINSTANCE(WINAPI* shellExecute)
     (HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT showCommand);
 };

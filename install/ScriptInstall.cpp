@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "AnsiCodePage.h"
 #include "ExtensionFolder.h"
 
@@ -11,15 +14,19 @@ const ScriptEntry ScriptTable[2] = {
 };
 
 namespace {
+
+// The last of GetScriptFolderChain(); "" without one. Too long a path is left to the file steps,
+// which refuse it.
+std::wstring ScriptFolder() {
+    const std::vector<std::wstring> folders = GetScriptFolderChain();
+    return folders.empty() ? std::wstring() : folders.back();
+}
+
 std::wstring PathIn(const std::wstring& folder, const ScriptEntry& script) {
     return folder + L'\\' + script.fileName;
 }
-}  // namespace
 
-std::wstring ScriptPath(const ScriptEntry& script) noexcept {
-    const std::vector<std::wstring> folders = GetScriptFolderChain();
-    return folders.empty() ? std::wstring() : PathIn(folders.back(), script);
-}
+}  // namespace
 
 void InstallScripts() noexcept {
     const std::vector<std::wstring> folders = GetScriptFolderChain();
@@ -34,21 +41,32 @@ void InstallScripts() noexcept {
         WriteWholeFile(PathIn(folders.back(), script), LoadDataResource(script.resourceName));
 }
 
-bool IsScriptPresent(const ScriptEntry& script) noexcept {
-    const std::wstring path = ScriptPath(script);
-    return !path.empty() && IsFilePresent(path);
+bool AnyScriptPresent() noexcept {
+    const std::wstring folder = ScriptFolder();
+    return !folder.empty() &&
+           std::any_of(std::begin(ScriptTable), std::end(ScriptTable), [&](const ScriptEntry& s) {
+               return IsFilePresent(PathIn(folder, s));
+           });
 }
 
-bool HoldsScript(const ScriptEntry& script) noexcept {
-    const std::wstring path = ScriptPath(script);
-    if (path.empty()) return false;
-    const std::string expected = LoadDataResource(script.resourceName);
-    return !expected.empty() && FileHoldsExactly(path, expected);
+// Presence alone would call a stale read-only or locked old script a success.
+bool BothScriptsHeld() noexcept {
+    const std::wstring folder = ScriptFolder();
+    return !folder.empty() &&
+           std::all_of(std::begin(ScriptTable), std::end(ScriptTable), [&](const ScriptEntry& s) {
+               const std::string expected = LoadDataResource(s.resourceName);
+               return !expected.empty() && FileHoldsExactly(PathIn(folder, s), expected);
+           });
 }
 
-bool ScriptPathSurvivesAnsiCodePage(const ScriptEntry& script) noexcept {
-    const std::wstring path = ScriptPath(script);
-    return !path.empty() && SurvivesAnsiCodePage(path);
+// VLC converts each script's path to the ANSI code page before opening it: a path that does not
+// come back whole is never listed, however right the file is.
+bool BothPathsVlcCanOpen() noexcept {
+    const std::wstring folder = ScriptFolder();
+    return !folder.empty() &&
+           std::all_of(std::begin(ScriptTable), std::end(ScriptTable), [&](const ScriptEntry& s) {
+               return SurvivesAnsiCodePage(PathIn(folder, s));
+           });
 }
 
 std::string LoadDataResource(const char* name) noexcept {
