@@ -5,6 +5,7 @@
 #include "AuthorPage.h"
 #include "DialogLayer.h"
 #include "MainDialog.h"
+#include "ScriptInstall.h"
 #include "StatusIcon.h"
 
 namespace {

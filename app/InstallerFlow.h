@@ -6,7 +6,6 @@
 #include <string>
 
 #include "Registry.h"
-#include "ScriptInstall.h"
 
 // Returns 0 for every message, so the layer's defaults always follow. Runs inside the
 // platform's dialog procedure: nothing may escape it.
