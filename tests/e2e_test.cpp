@@ -344,18 +344,9 @@ TEST_F(EndToEnd, InstallsOnAFreshVlcByMakingItsFolders) {
     EXPECT_EQ(0u, installer.Close());
 }
 
-// The roaming folder as the shell names it: an account named "Local", and a roaming folder
-// redirected away from the local one, as to a server share.
+// The roaming folder as the shell names it, also where it is not the local folder's twin.
 TEST_F(EndToEnd, InstallsWhereTheShellPutsTheRoamingFolder) {
-    struct Layout {
-        const wchar_t* roaming;
-        const wchar_t* local;
-    };
-    const Layout layouts[] = {
-        {L"Users\\Local\\AppData\\Roaming", L"Users\\Local\\AppData\\Local"},
-        {L"Server\\Profiles\\user", L"Machine\\Local"},
-    };
-    for (const Layout& layout : layouts) {
+    for (const RoamingLayout& layout : RoamingLayouts) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(layout.roaming)));
         roaming_ = Lower(caseFolder_ + layout.roaming) + L"\\";
         extensions_ = roaming_ + L"vlc\\lua\\extensions\\";

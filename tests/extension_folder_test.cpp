@@ -89,34 +89,28 @@ protected:
     std::vector<std::wstring> created_;
 };
 
-// VLC reads the roaming folder as the shell names it: also for an account named "Local", and where
-// the roaming folder is redirected away from the local one (a server share, say). Letters of no
-// single code page: an ANSI query would turn some of them into "?".
+// VLC reads the roaming folder as the shell names it, also where it is not the local folder's twin.
 TEST_F(RoamingFolderTest, IsTheShellsRoamingFolderWhereverItIs) {
-    struct Layout {
-        const wchar_t* roaming;
-        const wchar_t* local;
-    };
-    const Layout layouts[] = {
-        {L"Turnix Test Users\\Local\\AppData\\Roaming", L"Turnix Test Users\\Local\\AppData\\Local"},
-        {L"Turnix Test Share\\Profiles\\ÉTÉ ДМИТРИЙ 李雷", L"Turnix Test Machine\\Local"},
-    };
-    for (const Layout& layout : layouts) {
+    for (const RoamingLayout& layout : RoamingLayouts) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(layout.roaming)));
-        ASSERT_NO_FATAL_FAILURE(Point(ShellFolderRedirect::Roaming, root_ + layout.roaming));
-        ASSERT_NO_FATAL_FAILURE(Point(ShellFolderRedirect::Local, root_ + layout.local));
+        const std::wstring roaming = root_ + L"Turnix Test Layouts\\" + layout.roaming;
+        ASSERT_NO_FATAL_FAILURE(Point(ShellFolderRedirect::Roaming, roaming));
+        ASSERT_NO_FATAL_FAILURE(
+            Point(ShellFolderRedirect::Local, root_ + L"Turnix Test Layouts\\" + layout.local));
         const std::wstring first = GetExtensionFolder();
-        EXPECT_EQ(first, Lower(root_ + layout.roaming) + L"\\");
+        EXPECT_EQ(first, Lower(roaming) + L"\\");
         EXPECT_EQ(GetExtensionFolder(), first);
-        EXPECT_FALSE(Exists(root_ + layout.roaming + L"\\vlc")) << "the query made a folder";
+        EXPECT_FALSE(Exists(roaming + L"\\vlc")) << "the query made a folder";
     }
 }
 
+// Letters of no single code page: an ANSI query would turn some of them into "?".
 TEST_F(RoamingFolderTest, FollowsAChangeBetweenCalls) {
-    ASSERT_NO_FATAL_FAILURE(Point(ShellFolderRedirect::Roaming, root_ + L"Turnix Test Change\\One"));
-    EXPECT_EQ(GetExtensionFolder(), Lower(root_) + L"turnix test change\\one\\");
-    ASSERT_NO_FATAL_FAILURE(Point(ShellFolderRedirect::Roaming, root_ + L"Turnix Test Change\\Two"));
-    EXPECT_EQ(GetExtensionFolder(), Lower(root_) + L"turnix test change\\two\\");
+    const std::wstring base = root_ + L"Turnix Test ÉTÉ ДМИТРИЙ 李雷\\";
+    ASSERT_NO_FATAL_FAILURE(Point(ShellFolderRedirect::Roaming, base + L"One"));
+    EXPECT_EQ(GetExtensionFolder(), Lower(base) + L"one\\");
+    ASSERT_NO_FATAL_FAILURE(Point(ShellFolderRedirect::Roaming, base + L"Two"));
+    EXPECT_EQ(GetExtensionFolder(), Lower(base) + L"two\\");
 }
 
 TEST_F(RoamingFolderTest, MissingFolderFailsTheQueryAndIsNotCreated) {

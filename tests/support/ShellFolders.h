@@ -64,3 +64,15 @@ private:
 
     std::vector<Saved> saved_;
 };
+
+// Roaming folders that are not the local folder's twin with "\local\" turned into "\roaming\",
+// relative to a scratch folder: an account named "Local", and a roaming folder redirected away
+// from the local one, as to a server share. Plain letters, which every code page holds.
+struct RoamingLayout {
+    const wchar_t* roaming;
+    const wchar_t* local;
+};
+inline constexpr RoamingLayout RoamingLayouts[] = {
+    {L"Users\\Local\\AppData\\Roaming", L"Users\\Local\\AppData\\Local"},
+    {L"Share\\Profiles\\user", L"Machine\\Local"},
+};
