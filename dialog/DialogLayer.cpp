@@ -1,6 +1,9 @@
 #include "DialogLayer.h"
 
+#include <utility>
+
 #include "DialogRules.h"
+#include "ScopedWin.h"
 #include "ThreadState.h"
 #include "WindowRegistry.h"
 
@@ -11,12 +14,12 @@ constexpr WPARAM SystemCommandBits = 0xFFF0;
 
 HINSTANCE Program() { return GetModuleHandleA(nullptr); }
 
+// An image the layer owns ends here, through an owner that goes at once.
 void DestroyImage(HANDLE image, bool isIcon) {
-    if (!image) return;
     if (isIcon)
-        DestroyIcon(static_cast<HICON>(image));
+        UniqueIcon{static_cast<HICON>(image)};
     else
-        DeleteObject(image);
+        UniqueGdiObject{image};
 }
 
 void ReleaseDialog(HWND dialog) {
@@ -98,16 +101,18 @@ bool NamesBitmap(const char* name) {
     return name && *name && FindResourceA(Program(), name, RT_BITMAP) != nullptr;
 }
 
-void LoadControlImage(HWND control, const char* name, bool isIcon) {
-    if (!name || !*name) return;
-    HANDLE image = LoadImageA(Program(), name, isIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
-    if (!image) return;
-    Windows().UpdateControl(control, [&](ControlRecord& r) {
+// Shows the image in a control the layer made, which owns it from then on and destroys what it
+// placed there before. Without such a control the image is destroyed at once.
+void PlaceImage(HWND control, HANDLE image, bool isIcon) {
+    ControlRecord before;
+    const bool known = Windows().UpdateControl(control, [&](ControlRecord& r) {
+        before = r;
         r.image = image;
+        r.imageIsIcon = isIcon;
     });
-    HANDLE previous = reinterpret_cast<HANDLE>(SendMessageA(
-        control, STM_SETIMAGE, isIcon ? IMAGE_ICON : IMAGE_BITMAP, reinterpret_cast<LPARAM>(image)));
-    if (previous != image) DestroyImage(previous, isIcon);
+    if (!known) return DestroyImage(image, isIcon);
+    SendMessageA(control, STM_SETIMAGE, isIcon ? IMAGE_ICON : IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+    if (before.image != image) DestroyImage(before.image, before.imageIsIcon);
 }
 
 // Sets one caption icon and destroys the one the layer had loaded before it.
@@ -115,9 +120,7 @@ void SetCaptionIcon(HWND dialog, HICON icon, bool big) {
     SendMessageA(dialog, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     HICON replaced = nullptr;
     Windows().UpdateDialog(dialog, [&](DialogRecord& r) {
-        HICON& slot = big ? r.bigIcon : r.smallIcon;
-        replaced = slot;
-        slot = icon;
+        replaced = std::exchange(big ? r.bigIcon : r.smallIcon, icon);
     });
     if (replaced != icon) DestroyImage(replaced, true);
 }
@@ -191,17 +194,21 @@ void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, 
     record.kind = kind;
     record.style = style;
     record.units = dialogRecord.units;
-    record.imageIsIcon = imageIsIcon;
     if (!Windows().AddControl(record)) return;
 
     if (kind == ControlKind::Button && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
         SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(id), 0);
-    if (kind == ControlKind::Image) LoadControlImage(control, text, imageIsIcon);
+    if (kind != ControlKind::Image || !text || !*text) return;
+    HANDLE image =
+        LoadImageA(Program(), text, imageIsIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+    if (image) PlaceImage(control, image, imageIsIcon);
 }
 
 void SetControlText(HWND dialog, int id, const char* text) {
     if (HWND control = GetDlgItem(dialog, id)) SetWindowTextA(control, text);
 }
+
+void SetControlIcon(HWND dialog, int id, HICON icon) { PlaceImage(GetDlgItem(dialog, id), icon, true); }
 
 void EnableControl(HWND dialog, int id, bool enable) {
     HWND target = id == DialogItself ? dialog : GetDlgItem(dialog, id);
