@@ -12,6 +12,9 @@ namespace {
 // The command of a WM_SYSCOMMAND: the platform keeps the low four bits for itself.
 constexpr WPARAM SystemCommandBits = 0xFFF0;
 
+// Constant-initialised: no start-up code and no guard around first use.
+WindowRegistry registry;
+
 HINSTANCE Program() { return GetModuleHandleA(nullptr); }
 
 // An image the layer owns ends here, through an owner that goes at once.
@@ -23,16 +26,12 @@ void DestroyImage(HANDLE image, bool isIcon) {
 }
 
 void ReleaseDialog(HWND dialog) {
-    DetachedRecords<DialogRecord> dialogs;
-    DetachedRecords<ControlRecord> controls;
-    Windows().RemoveDialog(dialog, &dialogs, &controls);
-    dialogs.ForEach([](const DialogRecord& r) {
-        DestroyImage(r.bigIcon, true);
-        DestroyImage(r.smallIcon, true);
-    });
-    controls.ForEach([](const ControlRecord& r) {
+    RemovedRecords removed;
+    registry.RemoveDialog(dialog, &removed);
+    DestroyImage(removed.dialog.bigIcon, true);
+    DestroyImage(removed.dialog.smallIcon, true);
+    for (const ControlRecord& r : removed.controls)
         DestroyImage(r.image, r.imageIsIcon);
-    });
 }
 
 HWND OwnerOf(HWND dialog) {
@@ -45,7 +44,7 @@ INT_PTR CALLBACK LayerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     if (message == WM_INITDIALOG) return FALSE;
 
     DialogRecord record;
-    if (Windows().FindDialog(dialog, &record) && record.callback) {
+    if (registry.FindDialog(dialog, &record) && record.callback) {
         INT_PTR result = record.callback(dialog, message, wParam, lParam);
         if (result != 0) {
             if (GetWindowLongPtrA(dialog, DWLP_MSGRESULT) == 0)
@@ -105,7 +104,7 @@ bool NamesBitmap(const char* name) {
 // placed there before. Without such a control the image is destroyed at once.
 void PlaceImage(HWND control, HANDLE image, bool isIcon) {
     ControlRecord before;
-    const bool known = Windows().UpdateControl(control, [&](ControlRecord& r) {
+    const bool known = registry.UpdateControl(control, [&](ControlRecord& r) {
         before = r;
         r.image = image;
         r.imageIsIcon = isIcon;
@@ -119,7 +118,7 @@ void PlaceImage(HWND control, HANDLE image, bool isIcon) {
 void SetCaptionIcon(HWND dialog, HICON icon, bool big) {
     SendMessageA(dialog, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     HICON replaced = nullptr;
-    Windows().UpdateDialog(dialog, [&](DialogRecord& r) {
+    registry.UpdateDialog(dialog, [&](DialogRecord& r) {
         replaced = std::exchange(big ? r.bigIcon : r.smallIcon, icon);
     });
     if (replaced != icon) DestroyImage(replaced, true);
@@ -145,7 +144,7 @@ HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int he
     record.units = units;
     record.showCommand = ShowCommandFor(style);
     record.font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    if (!Windows().AddDialog(record)) {
+    if (!registry.AddDialog(record)) {
         DestroyWindow(dialog);
         return nullptr;
     }
@@ -154,7 +153,7 @@ HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int he
 
 void SetDialogIcon(HWND dialog, const char* iconName) {
     DialogRecord record;
-    if (!Windows().FindDialog(dialog, &record)) return;
+    if (!registry.FindDialog(dialog, &record)) return;
     HICON big = static_cast<HICON>(LoadImageA(Program(), iconName, IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     if (!big) return;
     SetCaptionIcon(dialog, big, true);
@@ -166,7 +165,7 @@ void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, 
                 DWORD style, DWORD exStyle) {
     DialogRecord dialogRecord;
     const ControlRules* rules = RulesFor(kind);
-    if (!rules || !Windows().FindDialog(dialog, &dialogRecord)) return;
+    if (!rules || !registry.FindDialog(dialog, &dialogRecord)) return;
 
     RECT box{x, y, x + width, y + height};
     if (!(dialogRecord.units & PixelUnits)) {
@@ -191,10 +190,7 @@ void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, 
     ControlRecord record;
     record.window = control;
     record.dialog = dialog;
-    record.kind = kind;
-    record.style = style;
-    record.units = dialogRecord.units;
-    if (!Windows().AddControl(record)) return;
+    if (!registry.AddControl(record)) return;
 
     if (kind == ControlKind::Button && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
         SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(id), 0);
@@ -217,7 +213,7 @@ void EnableControl(HWND dialog, int id, bool enable) {
 
 INT_PTR RunModal(HWND dialog, DialogCallback callback) {
     DialogRecord record;
-    const bool known = Windows().FindDialog(dialog, &record);
+    const bool known = registry.FindDialog(dialog, &record);
     if (callback) {
         RECT client{};
         GetClientRect(dialog, &client);
@@ -226,7 +222,7 @@ INT_PTR RunModal(HWND dialog, DialogCallback callback) {
                  MAKELPARAM(client.right - client.left, client.bottom - client.top));
     }
     INT_PTR endValue = 0;
-    if (!known || !Windows().UpdateDialog(dialog, [&](DialogRecord& r) {
+    if (!known || !registry.UpdateDialog(dialog, [&](DialogRecord& r) {
             r.callback = callback;
             r.endValue = &endValue;
         }))
@@ -262,6 +258,6 @@ void CloseDialog(HWND dialog, INT_PTR endValue) {
     const bool enabledOwner = owner && !IsWindowEnabled(owner);
     if (enabledOwner) EnableWindow(owner, TRUE);
     DialogRecord record;
-    if (Windows().FindDialog(dialog, &record) && record.endValue) *record.endValue = endValue;
+    if (registry.FindDialog(dialog, &record) && record.endValue) *record.endValue = endValue;
     if (!DestroyWindow(dialog) && enabledOwner) EnableWindow(owner, FALSE);
 }
