@@ -1,6 +1,9 @@
 #include "DialogLayer.h"
 
+#include <utility>
+
 #include "DialogRules.h"
+#include "ScopedWin.h"
 #include "ThreadState.h"
 #include "WindowRegistry.h"
 
@@ -9,27 +12,26 @@ namespace {
 // The command of a WM_SYSCOMMAND: the platform keeps the low four bits for itself.
 constexpr WPARAM SystemCommandBits = 0xFFF0;
 
+// Constant-initialised: no start-up code and no guard around first use.
+WindowRegistry registry;
+
 HINSTANCE Program() { return GetModuleHandleA(nullptr); }
 
+// An image the layer owns ends here, through an owner that goes at once.
 void DestroyImage(HANDLE image, bool isIcon) {
-    if (!image) return;
     if (isIcon)
-        DestroyIcon(static_cast<HICON>(image));
+        UniqueIcon{static_cast<HICON>(image)};
     else
-        DeleteObject(image);
+        UniqueGdiObject{image};
 }
 
 void ReleaseDialog(HWND dialog) {
-    DetachedRecords<DialogRecord> dialogs;
-    DetachedRecords<ControlRecord> controls;
-    Windows().RemoveDialog(dialog, &dialogs, &controls);
-    dialogs.ForEach([](const DialogRecord& r) {
-        DestroyImage(r.bigIcon, true);
-        DestroyImage(r.smallIcon, true);
-    });
-    controls.ForEach([](const ControlRecord& r) {
+    RemovedRecords removed;
+    registry.RemoveDialog(dialog, &removed);
+    DestroyImage(removed.dialog.bigIcon, true);
+    DestroyImage(removed.dialog.smallIcon, true);
+    for (const ControlRecord& r : removed.controls)
         DestroyImage(r.image, r.imageIsIcon);
-    });
 }
 
 HWND OwnerOf(HWND dialog) {
@@ -42,7 +44,7 @@ INT_PTR CALLBACK LayerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     if (message == WM_INITDIALOG) return FALSE;
 
     DialogRecord record;
-    if (Windows().FindDialog(dialog, &record) && record.callback) {
+    if (registry.FindDialog(dialog, &record) && record.callback) {
         INT_PTR result = record.callback(dialog, message, wParam, lParam);
         if (result != 0) {
             if (GetWindowLongPtrA(dialog, DWLP_MSGRESULT) == 0)
@@ -98,26 +100,26 @@ bool NamesBitmap(const char* name) {
     return name && *name && FindResourceA(Program(), name, RT_BITMAP) != nullptr;
 }
 
-void LoadControlImage(HWND control, const char* name, bool isIcon) {
-    if (!name || !*name) return;
-    HANDLE image = LoadImageA(Program(), name, isIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
-    if (!image) return;
-    Windows().UpdateControl(control, [&](ControlRecord& r) {
+// Shows the image in a control the layer made, which owns it from then on and destroys what it
+// placed there before. Without such a control the image is destroyed at once.
+void PlaceImage(HWND control, HANDLE image, bool isIcon) {
+    ControlRecord before;
+    const bool known = registry.UpdateControl(control, [&](ControlRecord& r) {
+        before = r;
         r.image = image;
+        r.imageIsIcon = isIcon;
     });
-    HANDLE previous = reinterpret_cast<HANDLE>(SendMessageA(
-        control, STM_SETIMAGE, isIcon ? IMAGE_ICON : IMAGE_BITMAP, reinterpret_cast<LPARAM>(image)));
-    if (previous != image) DestroyImage(previous, isIcon);
+    if (!known) return DestroyImage(image, isIcon);
+    SendMessageA(control, STM_SETIMAGE, isIcon ? IMAGE_ICON : IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+    if (before.image != image) DestroyImage(before.image, before.imageIsIcon);
 }
 
 // Sets one caption icon and destroys the one the layer had loaded before it.
 void SetCaptionIcon(HWND dialog, HICON icon, bool big) {
     SendMessageA(dialog, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     HICON replaced = nullptr;
-    Windows().UpdateDialog(dialog, [&](DialogRecord& r) {
-        HICON& slot = big ? r.bigIcon : r.smallIcon;
-        replaced = slot;
-        slot = icon;
+    registry.UpdateDialog(dialog, [&](DialogRecord& r) {
+        replaced = std::exchange(big ? r.bigIcon : r.smallIcon, icon);
     });
     if (replaced != icon) DestroyImage(replaced, true);
 }
@@ -142,7 +144,7 @@ HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int he
     record.units = units;
     record.showCommand = ShowCommandFor(style);
     record.font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    if (!Windows().AddDialog(record)) {
+    if (!registry.AddDialog(record)) {
         DestroyWindow(dialog);
         return nullptr;
     }
@@ -151,7 +153,7 @@ HWND NewDialog(const char* caption, HWND parent, int x, int y, int width, int he
 
 void SetDialogIcon(HWND dialog, const char* iconName) {
     DialogRecord record;
-    if (!Windows().FindDialog(dialog, &record)) return;
+    if (!registry.FindDialog(dialog, &record)) return;
     HICON big = static_cast<HICON>(LoadImageA(Program(), iconName, IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     if (!big) return;
     SetCaptionIcon(dialog, big, true);
@@ -163,7 +165,7 @@ void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, 
                 DWORD style, DWORD exStyle) {
     DialogRecord dialogRecord;
     const ControlRules* rules = RulesFor(kind);
-    if (!rules || !Windows().FindDialog(dialog, &dialogRecord)) return;
+    if (!rules || !registry.FindDialog(dialog, &dialogRecord)) return;
 
     RECT box{x, y, x + width, y + height};
     if (!(dialogRecord.units & PixelUnits)) {
@@ -188,20 +190,21 @@ void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, 
     ControlRecord record;
     record.window = control;
     record.dialog = dialog;
-    record.kind = kind;
-    record.style = style;
-    record.units = dialogRecord.units;
-    record.imageIsIcon = imageIsIcon;
-    if (!Windows().AddControl(record)) return;
+    if (!registry.AddControl(record)) return;
 
     if (kind == ControlKind::Button && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
         SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(id), 0);
-    if (kind == ControlKind::Image) LoadControlImage(control, text, imageIsIcon);
+    if (kind != ControlKind::Image || !text || !*text) return;
+    HANDLE image =
+        LoadImageA(Program(), text, imageIsIcon ? IMAGE_ICON : IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+    if (image) PlaceImage(control, image, imageIsIcon);
 }
 
 void SetControlText(HWND dialog, int id, const char* text) {
     if (HWND control = GetDlgItem(dialog, id)) SetWindowTextA(control, text);
 }
+
+void SetControlIcon(HWND dialog, int id, HICON icon) { PlaceImage(GetDlgItem(dialog, id), icon, true); }
 
 void EnableControl(HWND dialog, int id, bool enable) {
     HWND target = id == DialogItself ? dialog : GetDlgItem(dialog, id);
@@ -210,7 +213,7 @@ void EnableControl(HWND dialog, int id, bool enable) {
 
 INT_PTR RunModal(HWND dialog, DialogCallback callback) {
     DialogRecord record;
-    const bool known = Windows().FindDialog(dialog, &record);
+    const bool known = registry.FindDialog(dialog, &record);
     if (callback) {
         RECT client{};
         GetClientRect(dialog, &client);
@@ -219,7 +222,7 @@ INT_PTR RunModal(HWND dialog, DialogCallback callback) {
                  MAKELPARAM(client.right - client.left, client.bottom - client.top));
     }
     INT_PTR endValue = 0;
-    if (!known || !Windows().UpdateDialog(dialog, [&](DialogRecord& r) {
+    if (!known || !registry.UpdateDialog(dialog, [&](DialogRecord& r) {
             r.callback = callback;
             r.endValue = &endValue;
         }))
@@ -255,6 +258,6 @@ void CloseDialog(HWND dialog, INT_PTR endValue) {
     const bool enabledOwner = owner && !IsWindowEnabled(owner);
     if (enabledOwner) EnableWindow(owner, TRUE);
     DialogRecord record;
-    if (Windows().FindDialog(dialog, &record) && record.endValue) *record.endValue = endValue;
+    if (registry.FindDialog(dialog, &record) && record.endValue) *record.endValue = endValue;
     if (!DestroyWindow(dialog) && enabledOwner) EnableWindow(owner, FALSE);
 }

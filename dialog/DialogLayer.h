@@ -28,6 +28,10 @@ void AddControl(HWND dialog, ControlKind kind, int id, const char* text, int x, 
 // Both act on whatever GetDlgItem finds; an unknown id does nothing.
 void SetControlText(HWND dialog, int id, const char* text);
 void EnableControl(HWND dialog, int id, bool enable);
+// Shows icon (null: none) in an image control that AddControl made. The layer owns it from then
+// on: destroys it when this call replaces it and when the dialog goes, or at once when the id
+// names no such control. Images placed by a raw STM_SETIMAGE stay their owner's.
+void SetControlIcon(HWND dialog, int id, HICON icon);
 // Shows the dialog and runs its messages until the window is gone; returns the end value
 // (0 after the close command). The callback first gets WM_INITDIALOG and WM_SIZE directly.
 INT_PTR RunModal(HWND dialog, DialogCallback callback);

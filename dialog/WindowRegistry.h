@@ -1,12 +1,11 @@
 #pragma once
-// The process-wide records of the dialogs and controls the layer made, keyed by window
-// handle. A spin lock guards each lookup, insertion and removal; records are handed out
-// as copies, so the lock is never held while a callback runs. The lists live on the
-// process heap and never throw: the layer runs inside Win32 callbacks.
+// The records of the dialogs and controls the layer made, found by window handle. One lock
+// guards them, held only inside these functions: records go out as copies, so it is never held
+// while a callback runs. Fixed slots: nothing is allocated inside the platform's callbacks.
 #include <windows.h>
 
-#include <atomic>
-#include <new>
+#include <cstddef>
+#include <utility>
 
 #include "DialogLayer.h"
 
@@ -24,126 +23,76 @@ struct DialogRecord {
 struct ControlRecord {
     HWND window = nullptr;
     HWND dialog = nullptr;
-    ControlKind kind = ControlKind::Label;
-    DWORD style = 0;
-    int units = 0;
+    HANDLE image = nullptr;  // placed by the layer, destroyed by it
     bool imageIsIcon = true;
-    HANDLE image = nullptr;  // loaded by the layer, destroyed by it
 };
 
-template <class Record>
-struct RecordNode {
-    RecordNode* next;
-    Record record;
-};
+constexpr int MaxDialogs = 4;
+constexpr int MaxControls = 32;
 
-// Records taken out of the registry; frees the nodes when it goes.
-template <class Record>
-class DetachedRecords {
-public:
-    DetachedRecords() = default;
-    DetachedRecords(const DetachedRecords&) = delete;
-    DetachedRecords& operator=(const DetachedRecords&) = delete;
-    ~DetachedRecords() {
-        while (RecordNode<Record>* node = head_) {
-            head_ = node->next;
-            HeapFree(GetProcessHeap(), 0, node);
-        }
-    }
-    void Push(RecordNode<Record>* node) {
-        node->next = head_;
-        head_ = node;
-    }
-    template <class Visit>
-    void ForEach(Visit visit) const {
-        for (const RecordNode<Record>* node = head_; node; node = node->next)
-            visit(node->record);
-    }
-
-private:
-    RecordNode<Record>* head_ = nullptr;
+// A dialog's records as RemoveDialog takes them out; unused control slots stay empty.
+struct RemovedRecords {
+    DialogRecord dialog;
+    ControlRecord controls[MaxControls];
 };
 
 class WindowRegistry {
 public:
-    constexpr WindowRegistry() = default;
-    WindowRegistry(const WindowRegistry&) = delete;
-    WindowRegistry& operator=(const WindowRegistry&) = delete;
-
-    // false when the record cannot be stored (out of memory).
+    // false when every slot is taken.
     bool AddDialog(const DialogRecord& record) noexcept { return Add(dialogs_, record); }
     bool AddControl(const ControlRecord& record) noexcept { return Add(controls_, record); }
     bool FindDialog(HWND window, DialogRecord* out) noexcept {
-        return Update(dialogs_, window, [&](DialogRecord& r) {
+        return UpdateDialog(window, [&](DialogRecord& r) {
             *out = r;
         });
     }
-    // Applies change to the window's record; false if there is none.
+    // Applies change to the window's record under the lock; false if there is none.
     template <class Change>
     bool UpdateDialog(HWND window, Change change) noexcept {
-        return Update(dialogs_, window, change);
+        return window && Update(dialogs_, window, change);
     }
     template <class Change>
     bool UpdateControl(HWND window, Change change) noexcept {
-        return Update(controls_, window, change);
+        return window && Update(controls_, window, change);
     }
-    // Takes out the dialog's record and those of its controls.
-    void RemoveDialog(HWND window, DetachedRecords<DialogRecord>* dialog,
-                      DetachedRecords<ControlRecord>* controls) noexcept;
+    void RemoveDialog(HWND window, RemovedRecords* out) noexcept {
+        if (!window) return;
+        Locked locked(lock_);
+        for (DialogRecord& r : dialogs_)
+            if (r.window == window) out->dialog = std::exchange(r, DialogRecord{});
+        ControlRecord* next = out->controls;
+        for (ControlRecord& r : controls_)
+            if (r.dialog == window) *next++ = std::exchange(r, ControlRecord{});
+    }
 
 private:
-    class Guard {
+    class Locked {
     public:
-        explicit Guard(std::atomic_flag& flag) : flag_(flag) {
-            while (flag_.test_and_set(std::memory_order_acquire))
-                Sleep(0);
-        }
-        ~Guard() { flag_.clear(std::memory_order_release); }
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
+        explicit Locked(SRWLOCK& lock) : held_(lock) { AcquireSRWLockExclusive(&held_); }
+        ~Locked() { ReleaseSRWLockExclusive(&held_); }
 
     private:
-        std::atomic_flag& flag_;
+        SRWLOCK& held_;
     };
-
-    template <class Record>
-    bool Add(RecordNode<Record>*& head, const Record& record) noexcept {
-        auto* node =
-            static_cast<RecordNode<Record>*>(HeapAlloc(GetProcessHeap(), 0, sizeof(RecordNode<Record>)));
-        if (!node) return false;
-        new (&node->record) Record(record);
-        Guard guard(lock_);
-        node->next = head;
-        head = node;
-        return true;
+    // A free slot is one without a window.
+    template <class Record, std::size_t N>
+    bool Add(Record (&records)[N], const Record& record) noexcept {
+        return Update(records, nullptr, [&](Record& free) {
+            free = record;
+        });
     }
-    // The head by reference: it is read under the lock, as another thread may remove that node.
-    template <class Record, class Change>
-    bool Update(RecordNode<Record>*& head, HWND window, Change change) noexcept {
-        Guard guard(lock_);
-        for (RecordNode<Record>* node = head; node; node = node->next)
-            if (node->record.window == window) {
-                change(node->record);
+    template <class Record, std::size_t N, class Change>
+    bool Update(Record (&records)[N], HWND window, Change change) noexcept {
+        Locked locked(lock_);
+        for (Record& r : records)
+            if (r.window == window) {
+                change(r);
                 return true;
             }
         return false;
     }
-    template <class Record, class Match>
-    void Detach(RecordNode<Record>*& head, Match match, DetachedRecords<Record>* out) noexcept {
-        for (RecordNode<Record>** link = &head; *link;) {
-            RecordNode<Record>* node = *link;
-            if (match(node->record)) {
-                *link = node->next;
-                out->Push(node);
-            } else {
-                link = &node->next;
-            }
-        }
-    }
 
-    std::atomic_flag lock_ = ATOMIC_FLAG_INIT;
-    RecordNode<DialogRecord>* dialogs_ = nullptr;
-    RecordNode<ControlRecord>* controls_ = nullptr;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    DialogRecord dialogs_[MaxDialogs];
+    ControlRecord controls_[MaxControls];
 };
-
-WindowRegistry& Windows();

@@ -1,5 +1,7 @@
 #include "DelRegKey.h"
 
+#include "ScopedWin.h"
+
 // Other programs call this in a loaded module whose runtime may never have been set up:
 // only the stack and ADVAPI32 here, no runtime helpers.
 
@@ -34,7 +36,6 @@ extern "C" LONG __stdcall DELREGKEY(const DWORD* root, const char* const* keyPat
     if (IsMissingKey(opened)) return ERROR_SUCCESS;  // nothing to delete: callers rely on this being success
     if (opened != ERROR_SUCCESS) return opened;
 
-    const LONG deleted = RegDeleteKeyA(rootKey, path);
-    RegCloseKey(key);
-    return deleted;
+    const UniqueKey owner(key);  // closes the key after the deletion
+    return RegDeleteKeyA(rootKey, path);
 }

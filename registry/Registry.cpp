@@ -3,6 +3,8 @@
 #include <cstring>
 #include <memory>
 
+#include "ScopedWin.h"
+
 namespace {
 
 constexpr size_t KeyPathBuffer = 300;
@@ -51,8 +53,8 @@ std::string ReadRegValue(HKEY root, const std::string& keyPath, const std::strin
                          RegistryView view) {
     char path[KeyPathBuffer];
     CopyCut(keyPath, path);
-    const HKEY key = OpenForReading(root, path, view);
-    if (!key) return std::string();
+    const UniqueKey key(OpenForReading(root, path, view));
+    if (!key.IsOpen()) return std::string();
 
     char name[ValueNameBuffer];
     CopyCut(valueName == "*" ? std::string() : valueName, name);
@@ -61,12 +63,12 @@ std::string ReadRegValue(HKEY root, const std::string& keyPath, const std::strin
     char data[DataBuffer] = {};
     DWORD type = 0;
     DWORD size = DataBuffer;
-    const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    const LONG status =
+        RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
     if (status == ERROR_MORE_DATA) {
         // The buffer's content is undefined after this status.
         memset(data, 0, sizeof data);
-        ReadLongValue(key, name, data);
+        ReadLongValue(key.Get(), name, data);
     }
-    RegCloseKey(key);
     return std::string(data, strnlen(data, sizeof data));
 }

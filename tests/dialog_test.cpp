@@ -209,9 +209,8 @@ DWORD WINAPI LookUp(void* context) {
     return 0;
 }
 
-// A lookup that waits for the lock must walk the records as they are once it holds it: in the
-// program a record removed meanwhile is freed memory. Here its node is kept alive, so walking it
-// shows as finding it.
+// A lookup that waits for the lock must search the records as they are once it holds it, not as
+// they were when it started: a record removed meanwhile is gone.
 TEST(WindowRegistryTest, ALookupWaitingForTheLockDoesNotSeeARecordRemovedMeanwhile) {
     WindowRegistry registry;
     DialogRecord record;
@@ -231,9 +230,8 @@ TEST(WindowRegistryTest, ALookupWaitingForTheLockDoesNotSeeARecordRemovedMeanwhi
         GetThreadContext(thread, &context);  // returns once the thread has really stopped
     });
     ASSERT_NE(nullptr, thread);
-    DetachedRecords<DialogRecord> removed;
-    DetachedRecords<ControlRecord> controls;
-    registry.RemoveDialog(record.window, &removed, &controls);
+    RemovedRecords removed;
+    registry.RemoveDialog(record.window, &removed);
     ResumeThread(thread);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
     EXPECT_FALSE(lookup.found);
@@ -515,6 +513,33 @@ TEST_F(DialogLayerTest, HandlesTheLayerDidNotMakeAreLeftAlone) {
     EXPECT_EQ(nullptr, GetDlgItem(stranger, 7));
     EXPECT_EQ(0, SendMessageA(stranger, WM_GETICON, ICON_BIG, 0));
     DestroyWindow(stranger);
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int WindowsOfThisThread() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+TEST_F(DialogLayerTest, ADialogBeyondTheRegistrysSlotsIsRefusedLikeAFailedWindow) {
+    std::vector<HWND> dialogs;
+    for (int i = 0; i < MaxDialogs; ++i)
+        dialogs.push_back(NewDialog("slot", nullptr, 0, 0, 50, 20, 0, 0, PixelUnits));
+    const int windows = WindowsOfThisThread();
+    EXPECT_EQ(nullptr, NewDialog("one too many", nullptr, 0, 0, 50, 20, 0, 0, PixelUnits));
+    EXPECT_EQ(windows, WindowsOfThisThread()) << "the refused dialog's window is gone";
+    for (HWND dialog : dialogs) {
+        EXPECT_NE(nullptr, dialog);
+        DestroyWindow(dialog);
+    }
+    HWND again = NewDialog("slot freed", nullptr, 0, 0, 50, 20, 0, 0, PixelUnits);
+    EXPECT_NE(nullptr, again) << "a destroyed dialog gives its slot back";
+    DestroyWindow(again);
 }
 
 TEST_F(DialogLayerTest, DialogUnitsMapControlRectanglesThroughTheDialogFont) {

@@ -1,4 +1,7 @@
 #pragma once
+// The owners of Win32 handles for every subsystem: nothing else closes, frees or destroys one.
+// Header only, with no runtime helpers: DELREGKEY uses it in a module whose runtime may never
+// have been set up.
 #include <windows.h>
 
 // Owns a handle and closes it once on scope exit. Traits name the "nothing open" value and the close call.
@@ -35,8 +38,29 @@ struct FindHandleTraits {
     static Handle Empty() { return INVALID_HANDLE_VALUE; }
     static void Close(Handle handle) { FindClose(handle); }
 };
+template <class H>
+struct NullIsEmpty {
+    using Handle = H;
+    static Handle Empty() { return nullptr; }
+};
+struct KeyTraits : NullIsEmpty<HKEY> {
+    static void Close(HKEY key) { RegCloseKey(key); }
+};
+struct ModuleTraits : NullIsEmpty<HMODULE> {
+    static void Close(HMODULE module) { FreeLibrary(module); }
+};
+struct IconTraits : NullIsEmpty<HICON> {
+    static void Close(HICON icon) { DestroyIcon(icon); }
+};
+struct GdiObjectTraits : NullIsEmpty<HGDIOBJ> {
+    static void Close(HGDIOBJ object) { DeleteObject(object); }
+};
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueKey = UniqueHandle<KeyTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueIcon = UniqueHandle<IconTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 
 // Keeps the critical-error and open-file message boxes off for its lifetime, then restores the
 // previous mode: a file step must never stop on a system dialog (e.g. a drive that is not ready).
