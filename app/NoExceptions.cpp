@@ -1,6 +1,8 @@
 // The program is built without exceptions (see turnix_product_code). These replace the
 // library's throwing allocation and error paths, which would bring the whole unwinder
-// back. None is reached in normal use: out of memory, the process ends.
+// back. None is reached in normal use: out of memory, the process ends. The runtime's own
+// handler for an escaping exception would print its name, and for that link a demangler and
+// printf (about 75 KiB): if one ever escapes, the process simply ends.
 #include <windows.h>
 
 #include <cstdlib>
@@ -28,4 +30,11 @@ void __throw_logic_error(const char*) { std::abort(); }
 void __throw_out_of_range(const char*) { std::abort(); }
 void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
 void __throw_invalid_argument(const char*) { std::abort(); }
+// A library assertion that fails (_GLIBCXX_ASSERTIONS) would print through the library's debug
+// machinery, which brings threads and the unwinder along: end the process instead.
+void __glibcxx_assert_fail(const char*, int, const char*, const char*) noexcept { std::abort(); }
 }  // namespace std
+
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx

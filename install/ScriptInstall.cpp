@@ -31,14 +31,15 @@ std::wstring PathIn(const std::wstring& folder, const ScriptEntry& script) {
 void InstallScripts() noexcept {
     const std::vector<std::wstring> folders = GetScriptFolderChain();
     if (folders.empty()) return;
+    const std::wstring scriptFolder = folders.back();
     // VLC makes none of these itself. Folders made before a later failure stay: they are VLC's own.
     for (const std::wstring& folder : folders)
         if (!MakeFolder(folder)) break;  // the writes below then fail, and the caller says so
     // Both removals come before either write.
     for (const ScriptEntry& script : ScriptTable)
-        RemoveFile(PathIn(folders.back(), script));  // no earlier file, or one that stays: the write copes
+        RemoveFile(PathIn(scriptFolder, script));  // no earlier file, or one that stays: the write copes
     for (const ScriptEntry& script : ScriptTable)
-        WriteWholeFile(PathIn(folders.back(), script), LoadDataResource(script.resourceName));
+        WriteWholeFile(PathIn(scriptFolder, script), LoadDataResource(script.resourceName));
 }
 
 bool AnyScriptPresent() noexcept {
