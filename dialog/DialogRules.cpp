@@ -79,8 +79,8 @@ DialogTemplate BuildDialogTemplate(DWORD style, DWORD exStyle, int x, int y, int
     w.Word(0);        // the platform's dialog class
     w.Text(L" ", 1);  // the real caption is set in ANSI right after creation
     w.Word(font.points);
-    w.Word(font.bold ? FW_BOLD : FW_NORMAL);
-    w.Byte(font.italic ? 1 : 0);
+    w.Word(FW_NORMAL);
+    w.Byte(0);  // not italic
     w.Byte(font.charset);
     w.Text(font.face, 31);
     return result;
@@ -88,9 +88,9 @@ DialogTemplate BuildDialogTemplate(DWORD style, DWORD exStyle, int x, int y, int
 
 const ControlRules* RulesFor(ControlKind kind) {
     constexpr DWORD VisibleChild = WS_CHILD | WS_VISIBLE;
-    static const ControlRules button{"BUTTON", VisibleChild | WS_TABSTOP, VisibleChild, 0, true};
-    static const ControlRules label{"STATIC", VisibleChild, VisibleChild, 0, true};
-    static const ControlRules image{"STATIC", VisibleChild | SS_BITMAP, VisibleChild | SS_BITMAP, 0, false};
+    static const ControlRules button{"BUTTON", VisibleChild | WS_TABSTOP, VisibleChild, true};
+    static const ControlRules label{"STATIC", VisibleChild, VisibleChild, true};
+    static const ControlRules image{"STATIC", VisibleChild | SS_BITMAP, VisibleChild | SS_BITMAP, false};
     switch (kind) {
     case ControlKind::Button: return &button;
     case ControlKind::Label: return &label;
@@ -100,8 +100,7 @@ const ControlRules* RulesFor(ControlKind kind) {
 }
 
 DWORD ControlStyle(const ControlRules& rules, DWORD style) {
-    if (style == 0) style = rules.defaultStyle;
-    return (style | rules.alwaysSet) & ~rules.alwaysCleared;
+    return (style ? style : rules.defaultStyle) | rules.alwaysSet;
 }
 
 DWORD AsIconStyle(DWORD style) { return (style & ~static_cast<DWORD>(SS_BITMAP)) | SS_ICON; }

@@ -6,15 +6,14 @@
 
 #include "DialogLayer.h"
 
+// Always of normal weight and not italic.
 struct DialogFont {
     wchar_t face[32];  // UTF-16, at most 31 characters
     WORD points;
-    bool bold;
-    bool italic;
     BYTE charset;
 };
 
-// "MS Sans Serif", 8 points, normal weight, not italic, ANSI_CHARSET.
+// "MS Sans Serif", 8 points, ANSI_CHARSET.
 DialogFont DefaultDialogFont();
 
 // The style the dialog window is created with (always hidden, always with its font).
@@ -36,7 +35,6 @@ struct ControlRules {
     const char* windowClass;
     DWORD defaultStyle;
     DWORD alwaysSet;
-    DWORD alwaysCleared;
     bool hasWindowText;
 };
 // nullptr for a kind the layer does not offer.

@@ -3,6 +3,9 @@
 #include <new>
 
 namespace {
+struct ThreadState {
+    DialogFont font;
+};
 DWORD slot = TLS_OUT_OF_INDEXES;
 
 ThreadState* Current() {

@@ -3,10 +3,6 @@
 // every new dialog template takes its font from.
 #include "DialogRules.h"
 
-struct ThreadState {
-    DialogFont font;
-};
-
 // Allocates the slot and this thread's state; false if either cannot be had.
 bool CreateThreadState() noexcept;
 // Frees this thread's state and the slot.

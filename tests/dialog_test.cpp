@@ -186,7 +186,6 @@ TEST(ThreadStateTest, FontDefaultsLiveInTheThreadSlot) {
     DialogFont font = CurrentDialogFont();
     EXPECT_EQ(0, std::wcscmp(L"MS Sans Serif", font.face));
     EXPECT_EQ(8, font.points);
-    EXPECT_FALSE(font.bold);
     EXPECT_EQ(ANSI_CHARSET, font.charset);
     DestroyThreadState();
     EXPECT_EQ(8, CurrentDialogFont().points);
