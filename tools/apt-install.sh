@@ -82,6 +82,9 @@ apt_update() {
     return "$status"
 }
 
+# For a caller that changed apt's sources: the next install updates the indexes first.
+apt_sources_changed() { apt_updated=; }
+
 apt_get_install() {   # apt-get install's arguments
     DEBIAN_FRONTEND=noninteractive apt-get ${apt_options[@]+"${apt_options[@]}"} install -y \
         --no-install-recommends "$@" >>"$apt_log" 2>&1
