@@ -71,7 +71,7 @@ signing_tools() {
 
 # ---- Running: Wine, a virtual screen and what the screenshot takes ----
 if [ "$purpose" = run ] || [ "$purpose" = test ]; then
-    have xvfb-run                || missing+=(xvfb xauth)
+    have Xvfb                    || missing+=(xvfb)
     have xdotool                 || missing+=(xdotool x11-utils)
     [ -x "$ROOT/usr/bin/import" ] || missing+=(imagemagick)
     # Wine's own fonts: without Marlett the caption buttons show as letters.
