@@ -45,7 +45,7 @@ plan() {   # machine name
 
 # What a machine without any of the tools gets before the qemu step, whatever its sources.
 tools="add the i386 architecture
-install build packages: g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake make python3 xvfb xauth xdotool x11-utils imagemagick fonts-wine wine wine32:i386 wine64"
+install build packages: g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake make python3 xvfb xdotool x11-utils imagemagick fonts-wine wine wine32:i386 wine64"
 qemu_backports="install qemu's user mode for Wine's 32-bit loader: -t bookworm-backports qemu-user
 register qemu-i386 for 32-bit programs (binfmt_misc)"
 no_source="setup: no Debian bookworm source found in /etc/apt/sources.list or /etc/apt/sources.list.d; add your mirror's bookworm-backports suite (a line 'deb <mirror> bookworm-backports main' in /etc/apt/sources.list.d/bookworm-backports.list) and run this again"

@@ -12,13 +12,12 @@ apt_who="${0##*/}"
 apt_release=
 apt_options=()   # options for every apt-get call
 apt_updated=     # empty: the next install updates the indexes first
-apt_unread=()    # the indexes that the last update could not read, "suite/component arch Packages" each
-apt_syncing=     # 1 where apt's reasons are those of a mirror in mid-sync
+apt_unread=      # the indexes that the last update could not read, "suite/component arch Packages" each
+apt_why=         # "; the mirror looks to be in mid-sync" where apt's reasons are those of one
 
-# Reads apt-get update's output: "unread <index>" for each index that it failed to read,
-# "read" if it read any at all, "syncing" where a failure looks like a mirror in mid-sync.
-# apt numbers each item and may report it more than once (Get, then Ign or Err): its last
-# report is the one that counts.
+# Reads apt-get update's output and prints three lines: the indexes that it failed to read, for
+# a message; "read" if it read any at all; apt_why. apt numbers each item and may report it more
+# than once (Get, then Ign or Err): its last report is the one that counts.
 apt_update_outcome() {
     awk '
         /^(Hit|Get|Ign|Err):[0-9]+ / {
@@ -39,48 +38,32 @@ apt_update_outcome() {
                 if (last[item] == "Hit" || last[item] == "Get") read = 1
                 if (last[item] == "Err") unread[order[item]] = name[item]
             }
-            for (i = 1; i <= items; i++) if (i in unread) print "unread " unread[i]
-            if (read) print "read"
-            if (syncing) print "syncing"
+            for (i = 1; i <= items; i++) if (i in unread) text = text (text == "" ? "" : ", ") unread[i]
+            print text
+            print (read ? "read" : "")
+            print (syncing ? "; the mirror looks to be in mid-sync" : "")
         }'
 }
 
-# The indexes that were not read, for a message.
-apt_unread_text() {
-    local text="" index
-    for index in "${apt_unread[@]}"; do text+="${text:+, }$index"; done
-    printf '%s' "$text"
-}
-
-# What the failures look like, after the list of indexes: "" or "; the mirror looks to be in mid-sync".
-apt_why() {
-    [ -z "$apt_syncing" ] || printf '; the mirror looks to be in mid-sync'
-}
-
 apt_update() {
-    local output status=0 outcome line read=
+    local output status=0 read
     output="$(apt-get ${apt_options[@]+"${apt_options[@]}"} update 2>&1)" || status=$?
     printf '%s\n' "$output" >>"$apt_log"
-    outcome="$(apt_update_outcome <<<"$output")"
-    apt_unread=() apt_syncing=
-    while IFS= read -r line; do
-        case "$line" in
-            "unread "*) apt_unread+=("${line#unread }") ;;
-            read) read=1 ;;
-            syncing) apt_syncing=1 ;;
-        esac
-    done <<<"$outcome"
+    { IFS= read -r apt_unread; IFS= read -r read; IFS= read -r apt_why; } < <(apt_update_outcome <<<"$output")
     if [ -z "$read" ]; then
         echo "$apt_who: apt-get update read no package index: check the network and apt's sources" \
              "(/etc/apt/sources.list, /etc/apt/sources.list.d)" >&2
         return "$((status ? status : 1))"
     fi
-    if [ ${#apt_unread[@]} -gt 0 ]; then
-        echo "$apt_who: apt could not read $(apt_unread_text)$(apt_why); going on with the indexes it read" >&2
+    if [ -n "$apt_unread" ]; then
+        echo "$apt_who: apt could not read $apt_unread$apt_why; going on with the indexes it read" >&2
         return 0
     fi
     return "$status"
 }
+
+# For a caller that changed apt's sources: the next install updates the indexes first.
+apt_sources_changed() { apt_updated=; }
 
 apt_get_install() {   # apt-get install's arguments
     DEBIAN_FRONTEND=noninteractive apt-get ${apt_options[@]+"${apt_options[@]}"} install -y \
@@ -94,15 +77,15 @@ apt_install() {   # apt-get install's arguments
     fi
     apt_get_install "$@" && return 0
     local status=$?
-    [ ${#apt_unread[@]} -gt 0 ] || return "$status"
+    [ -n "$apt_unread" ] || return "$status"
     # An install that chooses a suite itself has nothing else to prefer.
     if [ -n "$apt_release" ] && [[ " $* " != *" -t "* ]]; then
-        echo "$apt_who: without $(apt_unread_text) the install could not be resolved; trying once more" \
+        echo "$apt_who: without $apt_unread the install could not be resolved; trying once more" \
              "with $apt_release's own suite preferred (-t $apt_release)" >&2
         apt_get_install -t "$apt_release" "$@" && return 0
         status=$?
     fi
-    echo "$apt_who: could not install $*: apt could not read $(apt_unread_text)$(apt_why);" \
+    echo "$apt_who: could not install $*: apt could not read $apt_unread$apt_why;" \
          "run this again later, or point apt's sources (/etc/apt/sources.list.d) at another Debian mirror" >&2
     return "$status"
 }

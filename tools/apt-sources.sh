@@ -1,4 +1,12 @@
-# Sourced by setup.sh and fresh-debian.sh: the package sources as apt reads them.
+# Sourced by setup.sh and fresh-debian.sh: the machine's release and package sources.
+
+# The release's code name (bookworm, trixie) of the machine whose root folder is given.
+code_name() {   # root folder
+    local file
+    for file in "$1/etc/os-release" "$1/usr/lib/os-release"; do
+        [ ! -f "$file" ] || { sed -n 's/^VERSION_CODENAME=//p' "$file" | tr -d "\"'"; return; }
+    done
+}
 
 # The enabled package sources of the machine whose root folder is given ("" for this one), a
 # line "<uri> <suite>" each, in apt's order: sources.list, then sources.list.d's one-line (.list)
@@ -29,4 +37,10 @@ apt_sources() {   # root folder
                 END { flush() }' "$file" ;;
         esac
     done
+}
+
+# The first enabled source of the given suite, as apt lists it; nothing where there is none.
+# awk reads all of its input: an early exit would fail the pipe under pipefail.
+apt_source_of() {   # root folder, suite
+    apt_sources "$1" | awk -v s="$2" '$2 == s && !found { print $1; found = 1 }'
 }

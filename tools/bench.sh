@@ -6,34 +6,21 @@
 set -euo pipefail
 source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/common.sh"
-bash "$REPO/tools/setup.sh" run
-export TURNIX_BUILD_TESTING=OFF
-
-BUILD="$(pick_build_dir)"
+set_up_and_pick_build_dir run
 configure_and_build "$BUILD" turnix turnix_baseline turnix_baseline_loads turnix_bench
-
-export TURNIX_WINEPREFIX="$BUILD/wine-bench/prefix"
-make_prefix "$TURNIX_WINEPREFIX"
+make_prefix bench
 
 windows_path() { local p="$1"; printf 'Z:%s' "${p//\//\\}"; }
 TABLE="$BUILD/bench/table.md"
 rm -f "$TABLE"
 
-# One X server and one persistent wineserver, warmed up before the first measurement,
-# as for the tests; the driver sets up and puts back the registry and scratch folder.
-set +e
-xvfb-run -a -s "-screen 0 1280x800x24 -ac" bash -c '
-    source "$1/tools/common.sh"
-    as_wine_user wineserver -p
-    "$1/tools/wine-run.sh" wineboot </dev/null >/dev/null 2>&1
-    "$1/tools/wine-run.sh" "$2" "$3" "$4" "$5" ${TURNIX_BENCH_RUNS:-} >"$6" </dev/null; rc=$?
-    as_wine_user wineserver -k >/dev/null 2>&1 || true
-    exit $rc' _ "$REPO" "$BUILD/bench/turnix_bench.exe" \
-    "$(windows_path "$BUILD/VLC Turnix extension.exe")" \
-    "$(windows_path "$BUILD/bench/turnix_baseline.exe")" \
-    "$(windows_path "$BUILD/bench/turnix_baseline_loads.exe")" "$TABLE"
-rc=$?
-set -e
+# The session is warmed up before the first measurement, as for the tests; the driver sets up
+# and puts back the registry and scratch folder.
+wine_session 1280x800
+rc=0
+"$REPO/tools/wine-run.sh" "$BUILD/bench/turnix_bench.exe" "$(windows_path "$BUILD/VLC Turnix extension.exe")" \
+    "$(windows_path "$BUILD/bench/turnix_baseline.exe")" "$(windows_path "$BUILD/bench/turnix_baseline_loads.exe")" \
+    ${TURNIX_BENCH_RUNS:-} >"$TABLE" </dev/null || rc=$?
 [ -s "$TABLE" ] || { echo "bench: the driver produced no table (exit code $rc)" >&2; exit 1; }
 
 echo

@@ -7,10 +7,8 @@
 set -euo pipefail
 source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/common.sh"
-bash "$REPO/tools/setup.sh" run
-export TURNIX_BUILD_TESTING=OFF
+set_up_and_pick_build_dir run
 
-BUILD="$(pick_build_dir)"
 EXE="$BUILD/VLC Turnix extension.exe"
 [ -f "$EXE" ] || echo "building the program (first run only)…"
 # The build's own output only matters when it fails.
@@ -20,8 +18,7 @@ tail -n 1 "$FAILURE_LOG"
 FAILURE_LOG=
 say_where_the_program_is "$BUILD"
 
-export TURNIX_WINEPREFIX="$BUILD/wine-run/prefix"
-make_prefix "$TURNIX_WINEPREFIX"
+make_prefix run
 # No window manager on a virtual screen: let Wine draw the caption and frame itself.
 "$REPO/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 # Let that Wine session end: its desktop process, started without a display, would
@@ -41,24 +38,26 @@ SHOT="$BUILD/dialog.png"
 LOG="$BUILD/run.log"
 : >"$LOG"
 FAILURE_LOG="$LOG"
-xvfb-run -a -s "-screen 0 1024x768x24 -ac" bash -c '
-    exe="$1"; shot="$2"; log="$4"
-    "$3/tools/wine-run.sh" "$exe" 2>>"$log" & pid=$!
+wine_session 1024x768
+# xdotool fails on a window that is closing, so no errexit here; each exit but with code 0 ends
+# this script with the handler's line and the log's tail.
+(
+    set +e
+    "$REPO/tools/wine-run.sh" "$EXE" 2>>"$LOG" & pid=$!
     for _ in $(seq 1 360); do
-        win=$(xdotool search --name "^VLC Turnix$" 2>>"$log" | head -n1) && [ -n "$win" ] && break
+        win=$(xdotool search --name "^VLC Turnix$" 2>>"$LOG" | head -n1) && [ -n "$win" ] && break
         sleep 0.5
     done
-    if [ -z "${win:-}" ]; then echo "the dialog did not appear (details: $log)" >&2; kill $pid; exit 1; fi
+    if [ -z "${win:-}" ]; then echo "the dialog did not appear (details: $LOG)" >&2; kill $pid; exit 1; fi
     sleep 1
-    import -window root "$shot" 2>>"$log" && echo "screenshot: $shot"
+    import -window root "$SHOT" 2>>"$LOG" && echo "screenshot: $SHOT"
     # The dialog ends only through its close command (Alt+F4); ask again if it is still there.
     for _ in 1 2 3; do
-        xdotool windowfocus --sync "$win" key alt+F4 >>"$log" 2>&1
+        xdotool windowfocus --sync "$win" key alt+F4 >>"$LOG" 2>&1
         for _ in $(seq 1 20); do kill -0 $pid 2>/dev/null || break 2; sleep 0.5; done
     done
-    if kill -0 $pid 2>/dev/null; then echo "the dialog did not close (details: $log)" >&2; kill $pid; fi
+    if kill -0 $pid 2>/dev/null; then echo "the dialog did not close (details: $LOG)" >&2; kill $pid; fi
     wait $pid; code=$?
-    # End the session here, so that no Wine process outlives the virtual screen.
-    source "$3/tools/common.sh"; as_wine_user wineserver -k 2>/dev/null || true
     echo "exit code: $code"
-    exit $code' _ "$EXE" "$SHOT" "$REPO" "$LOG"
+    exit $code
+)

@@ -44,17 +44,8 @@ have() {   # program
     [ -x "$ROOT/usr/bin/$1" ] || [ -x "$ROOT/bin/$1" ] || [ -x "$ROOT/usr/local/bin/$1" ]
 }
 
-# The release's code name (bookworm, trixie).
-release() {
-    local file
-    for file in "$ROOT/etc/os-release" "$ROOT/usr/lib/os-release"; do
-        [ -f "$file" ] || continue
-        sed -n 's/^VERSION_CODENAME=//p' "$file" | tr -d "\"'"
-        return
-    done
-}
 # Where the mirror is in mid-sync, an install may have to prefer the release's own suite.
-apt_release="$(release)"
+apt_release="$(code_name "$ROOT")"
 
 install_or_fail() {   # what, then apt-get install's arguments
     local what="$1"; shift
@@ -80,7 +71,7 @@ signing_tools() {
 
 # ---- Running: Wine, a virtual screen and what the screenshot takes ----
 if [ "$purpose" = run ] || [ "$purpose" = test ]; then
-    have xvfb-run                || missing+=(xvfb xauth)
+    have Xvfb                    || missing+=(xvfb)
     have xdotool                 || missing+=(xdotool x11-utils)
     [ -x "$ROOT/usr/bin/import" ] || missing+=(imagemagick)
     # Wine's own fonts: without Marlett the caption buttons show as letters.
@@ -154,14 +145,13 @@ qemu_ok() { [ -x "$qemu" ] && [[ "$("$qemu" --version)" =~ version\ ([89]|[1-9][
 # Debian 12's backports suite from the machine's own mirror, the first source of bookworm
 # itself; one already configured is used as it is.
 backports_source() {
-    local sources mirror line
-    sources="$(apt_sources "$ROOT")"
-    mirror="$(awk '$2 == "bookworm-backports" { print $1; exit }' <<<"$sources")"
+    local mirror line
+    mirror="$(apt_source_of "$ROOT" bookworm-backports)"
     if [ -n "$mirror" ]; then
         planned "use the configured source: deb $mirror bookworm-backports"
         return
     fi
-    mirror="$(awk '$2 == "bookworm" { print $1; exit }' <<<"$sources")"
+    mirror="$(apt_source_of "$ROOT" bookworm)"
     if [ -z "$mirror" ]; then
         echo "setup: no Debian bookworm source found in /etc/apt/sources.list or" \
              "/etc/apt/sources.list.d; add your mirror's bookworm-backports suite (a line" \
@@ -172,14 +162,14 @@ backports_source() {
     line="deb $mirror bookworm-backports main"
     planned "write to /etc/apt/sources.list.d/bookworm-backports.list: $line" ||
         echo "$line" >/etc/apt/sources.list.d/bookworm-backports.list
-    apt_updated=
+    apt_sources_changed
 }
 
 if { [ "$purpose" = run ] || [ "$purpose" = test ]; } && ! runs_i386; then
     if ! qemu_ok; then
         need_root qemu-user
         suite=()
-        if [ "$(release)" = bookworm ]; then
+        if [ "$apt_release" = bookworm ]; then
             backports_source
             suite=(-t bookworm-backports)
         fi

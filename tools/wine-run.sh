@@ -8,7 +8,5 @@ source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/common.sh"
 
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-# Beside the prefix: "nobody" has no home of its own.
-export HOME="$(dirname "$TURNIX_WINEPREFIX")"
 wine_user_command
 exec "${wine_user_run[@]}" wine "$@"
