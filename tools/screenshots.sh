@@ -23,7 +23,8 @@ extensions="$roaming/vlc/lua/extensions"
 
 with_vlc()    { wine reg add "$vlc_key" /ve /d "C:\\Program Files\\VideoLAN\\VLC" /f /reg:32 >/dev/null; }
 without_vlc() { wine reg delete "$vlc_key" /f /reg:32 >/dev/null || true; }
-empty_extensions() { as_wine_user rm -rf "$roaming/vlc"; as_wine_user mkdir -p "$extensions"; }
+# As on a VLC that never had an extension: no vlc folder at all.
+fresh_vlc()   { as_wine_user rm -rf "$roaming/vlc"; }
 
 # Starts the program, presses the install button "clicks" times, saves the window as docs/<name>.png, closes it.
 shoot() {
@@ -54,27 +55,28 @@ shoot() {
     echo "$docs/$name.png"
 }
 
-without_vlc; empty_extensions;            shoot not-detected 0
-with_vlc;    empty_extensions;            shoot ready 0
-as_wine_user touch "$extensions/Turnix+90°.lua"; shoot overwrite 1
-empty_extensions;                         shoot installed 1
-as_wine_user rm -rf "$roaming/vlc";       shoot failed 1
+without_vlc; fresh_vlc;  shoot not-detected 0
+with_vlc;               shoot ready 0
+as_wine_user mkdir -p "$extensions"; as_wine_user touch "$extensions/Turnix+90°.lua"; shoot overwrite 1
+fresh_vlc;              shoot installed 1
+# A file where a folder belongs.
+fresh_vlc; as_wine_user mkdir -p "$roaming/vlc"; as_wine_user touch "$roaming/vlc/lua"; shoot failed 1
 
-# As for the user 李雷 on a Western (1252) Windows: the local application-data folder of the
-# shell is steered into a user folder named in letters that the code page lacks, then put back
-# (with the copy that Wine caches in "Shell Folders").
+# As for the user 李雷 on a Western (1252) Windows: the shell's roaming folder is steered into a
+# user folder named in letters that the code page lacks, then put back (with the copy that Wine
+# caches in "Shell Folders").
 explorer="HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer"
-local_of() { wine reg query "$explorer\\$1" /v "Local AppData" | tr -d "\r" | sed -n "s/^ *Local AppData *$2 *//p"; }
-set_local() { wine reg add "$explorer\\$1" /v "Local AppData" /t "$2" /d "$3" /f >/dev/null; }
-steered_before="$(local_of "User Shell Folders" REG_EXPAND_SZ)"
-cached_before="$(local_of "Shell Folders" REG_SZ)"
-[ -n "$steered_before" ] && [ -n "$cached_before" ] || { echo "could not read the Local AppData folder" >&2; exit 1; }
+roaming_of() { wine reg query "$explorer\\$1" /v AppData | tr -d "\r" | sed -n "s/^ *AppData *$2 *//p"; }
+set_roaming() { wine reg add "$explorer\\$1" /v AppData /t "$2" /d "$3" /f >/dev/null; }
+steered_before="$(roaming_of "User Shell Folders" REG_EXPAND_SZ)"
+cached_before="$(roaming_of "Shell Folders" REG_SZ)"
+[ -n "$steered_before" ] && [ -n "$cached_before" ] || { echo "could not read the AppData folder" >&2; exit 1; }
 other_user="$TURNIX_WINEPREFIX/drive_c/users/李雷"
-as_wine_user mkdir -p "$other_user/AppData/Local" "$other_user/AppData/Roaming/vlc/lua/extensions"
-set_local "User Shell Folders" REG_EXPAND_SZ "C:\\users\\李雷\\AppData\\Local"
+as_wine_user mkdir -p "$other_user/AppData/Roaming"
+set_roaming "User Shell Folders" REG_EXPAND_SZ "C:\\users\\李雷\\AppData\\Roaming"
 shoot cannot-load 1
-set_local "User Shell Folders" REG_EXPAND_SZ "$steered_before"
-set_local "Shell Folders" REG_SZ "$cached_before"
+set_roaming "User Shell Folders" REG_EXPAND_SZ "$steered_before"
+set_roaming "Shell Folders" REG_SZ "$cached_before"
 as_wine_user rm -rf "$other_user"
 
-without_vlc; as_wine_user rm -rf "$roaming/vlc"
+without_vlc; fresh_vlc
