@@ -43,26 +43,8 @@ shared machine.
 
 EOF
     cat "$TABLE"
-    cat <<'EOF'
-
-- Baseline (floor 1): `bench/Baseline.cpp`, the least a Win32 program does to show a plain dialog
-  from an in-memory template (`DialogBoxIndirectParamA`), built with the same compiler and flags.
-- Floor 2: the same program built with `TURNIX_REQUIRED_LOADS`: it also makes the loads the
-  installer cannot do without (COM, the common controls, one "shell32.dll" icon shown in the
-  dialog), so the gap to it is the installer's own cost.
-- Start-up: from `CreateProcessA` until the dialog is visible with both status lines set (the
-  floors: visible); the three programs' runs interleaved in rotating order, after one unmeasured
-  start of each. Minimum, median and maximum show how noisy the run was; ratios compare like
-  with like (minimum to minimum, and so on).
-- Idle: user plus kernel time the shown dialog takes over 10 s untouched, also summed over its
-  threads, as Wine 8 does not advance `GetProcessTimes` for another process; 10 ms clock steps.
-  The installer's message loop polls with a 1 ms sleep by design; the baseline waits in `GetMessage`.
-- Install: from posting the install button's click until the dialog shows Installed (both lines
-  set, button disabled), into a scratch extensions folder; the scripts are removed between runs.
-- Peak working set: `GetProcessMemoryInfo` after an install, the baseline's once it is shown.
-  Under emulation this is the emulator's resident memory, hence the high floor of both.
-- Budgets: the whole file at most 64 KiB; start-up (median) at most 1.1 times floor 2.
-EOF
+    echo
+    cat "$REPO/bench/notes.md"
 } > "$REPO/docs/benchmarks.md"
 echo "written: $REPO/docs/benchmarks.md"
 exit $rc
