@@ -20,10 +20,7 @@ case "$purpose" in build | sign | run | test) ;; *) echo "usage: setup.sh [build
 plan="${TURNIX_SETUP_PLAN:-}"
 ROOT="${TURNIX_SETUP_ROOT:-}"
 ROOT="${ROOT%/}"
-if [ -n "$ROOT" ] && [ "$plan" != 1 ]; then
-    echo "setup: TURNIX_SETUP_ROOT goes with TURNIX_SETUP_PLAN=1 only" >&2
-    exit 2
-fi
+[ -z "$ROOT" ] || [ "$plan" = 1 ] || { echo "setup: TURNIX_SETUP_ROOT goes with TURNIX_SETUP_PLAN=1 only" >&2; exit 2; }
 
 LOG="$(mktemp "${TMPDIR:-/tmp}/turnix-setup.XXXXXX")"
 FAILURE_LOG="$LOG"
@@ -34,10 +31,7 @@ trap 'rm -f "$LOG"' EXIT
 # In a plan, says what a step would do instead of doing it:  planned "what" || step
 planned() { [ "$plan" = 1 ] && echo "$*"; }
 need_root() {
-    if [ "$plan" != 1 ] && [ "$(id -u)" != 0 ]; then
-        echo "setup: run as root (or through sudo) to install: $*" >&2
-        exit 1
-    fi
+    [ "$plan" = 1 ] || [ "$(id -u)" = 0 ] || { echo "setup: run as root (or through sudo) to install: $*" >&2; exit 1; }
 }
 have() {   # program
     if [ -z "$ROOT" ]; then command -v "$1" >/dev/null 2>&1; return; fi
