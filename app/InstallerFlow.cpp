@@ -7,6 +7,7 @@
 #include "MainDialog.h"
 #include "ScriptInstall.h"
 #include "StatusIcon.h"
+#include "VlcSettings.h"
 
 namespace {
 
@@ -24,10 +25,13 @@ const StateView DisplayStates[] = {
 };
 
 constexpr char VlcKeyPath[] = "SOFTWARE\\VideoLAN\\VLC";
+// VLC's .exe installer writes the default value (vlc.exe's path) and "InstallDir"; its .msi
+// installer writes "InstallDir" alone.
+const char* const VlcValueNames[] = {"", "InstallDir"};
 constexpr int True = -1;
 constexpr int False = 0;
 
-// The default value of the VLC key, as read when the dialog opened; only its emptiness counts.
+// The first non-empty value of the VLC key, as read when the dialog opened; only its emptiness counts.
 std::string VlcRegistryValue;
 // True (-1) once the overwrite warning has been shown: later presses install at once.
 int AlreadyWarned = False;
@@ -35,11 +39,20 @@ int AlreadyWarned = False;
 const FlowPlatform* platform = &RealFlowPlatform;
 
 std::string ReadVlcValue() {
-    std::string value = platform->readRegValue(HKEY_LOCAL_MACHINE, VlcKeyPath, "", RegistryView::Default);
     // A 64-bit VLC records itself only in the 64-bit view, which a 32-bit program does not see by default.
-    if (value.empty())
-        value = platform->readRegValue(HKEY_LOCAL_MACHINE, VlcKeyPath, "", RegistryView::Wow64_64);
-    return value;
+    for (const RegistryView view : {RegistryView::Default, RegistryView::Wow64_64})
+        for (const char* name : VlcValueNames) {
+            std::string value = platform->readRegValue(HKEY_LOCAL_MACHINE, VlcKeyPath, name, view);
+            if (!value.empty()) return value;
+        }
+    return std::string();
+}
+
+// Recorded by an installer, or unpacked from its archive and run by this user: either VLC reads
+// the extensions folder that the install fills.
+bool VlcFound() {
+    VlcRegistryValue = ReadVlcValue();
+    return !VlcRegistryValue.empty() || platform->vlcSettingsFound();
 }
 
 DisplayState InstallOutcome() {
@@ -61,8 +74,8 @@ void OnCommand(HWND dialog, WPARAM wParam) {
 }  // namespace
 
 const FlowPlatform RealFlowPlatform = {
-    SetStatusIcon,  SetControlText,  EnableControl,       ReadRegValue,  AnyScriptPresent,
-    InstallScripts, BothScriptsHeld, BothPathsVlcCanOpen, ShellExecuteA,
+    SetStatusIcon,    SetControlText, EnableControl,   ReadRegValue,        VlcSettingsFound,
+    AnyScriptPresent, InstallScripts, BothScriptsHeld, BothPathsVlcCanOpen, ShellExecuteA,
 };
 
 void UseFlowPlatform(const FlowPlatform* replacement) noexcept {
@@ -89,8 +102,7 @@ void EnterState(HWND dialog, DisplayState state) {
 void OnInitDialog(HWND dialog) {
     platform->setStatusIcon(dialog, LinkIconId, LinkIconNumber, 16);
     AlreadyWarned = False;
-    VlcRegistryValue = ReadVlcValue();
-    EnterState(dialog, VlcRegistryValue.empty() ? DisplayState::NotDetected : DisplayState::Ready);
+    EnterState(dialog, VlcFound() ? DisplayState::Ready : DisplayState::NotDetected);
 }
 
 void OnInstallClicked(HWND dialog) {

@@ -36,6 +36,7 @@ struct FlowPlatform {
     void (*enableControl)(HWND dialog, int id, bool enable);
     std::string (*readRegValue)(HKEY root, const std::string& keyPath, const std::string& valueName,
                                 RegistryView view);
+    bool (*vlcSettingsFound)();
     bool (*anyScriptPresent)();
     void (*installScripts)();
     bool (*bothScriptsHeld)();

@@ -43,15 +43,25 @@ bool ReadExactly(HANDLE file, char* buffer, DWORD size) {
     return true;
 }
 
+// INVALID_FILE_ATTRIBUTES for no entry, or a path too long to take.
+DWORD QuietAttributes(const std::wstring& path) {
+    if (path.size() > MaxFilePathLength) return INVALID_FILE_ATTRIBUTES;
+    const DWORD lastError = GetLastError();
+    QuietErrorMode quiet;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    SetLastError(lastError);
+    return attributes;
+}
+
 }  // namespace
 
 bool IsFilePresent(const std::wstring& path) noexcept {
-    if (path.size() > MaxFilePathLength) return false;
-    const DWORD lastError = GetLastError();
-    QuietErrorMode quiet;
-    const bool present = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    SetLastError(lastError);
-    return present;
+    return QuietAttributes(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFile(const std::wstring& path) noexcept {
+    const DWORD attributes = QuietAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool MakeFolder(const std::wstring& path) noexcept {

@@ -16,6 +16,10 @@ constexpr std::size_t MaxRemovePathLength = 256;
 // the thread's last-error value is left as it was.
 bool IsFilePresent(const std::wstring& path) noexcept;
 
+// True if a file (of any attributes, but not a folder) stands at the path; false for a folder, no
+// entry, no access, or a path over MaxFilePathLength. Opens nothing; the last-error value stays.
+bool IsFile(const std::wstring& path) noexcept;
+
 // Makes the folder at the path unless one is there already (its parent must exist; nothing else
 // is made). True if a folder is there afterwards; false for a file of that name, a refused
 // creation, or a path over MaxFilePathLength.

@@ -41,8 +41,19 @@ if ! release TURNIX_SIGN_PFX="$keys/signer.pfx" TURNIX_SIGN_PASSWORD=right; then
     echo "FAILED: the signed release"
     exit 1
 fi
-(cd "$dist" && sha256sum --quiet -c SHA256SUMS) && echo "ok: SHA256SUMS holds for both files" ||
+(cd "$dist" && sha256sum --quiet -c SHA256SUMS) && echo "ok: SHA256SUMS holds for every file" ||
     failed "SHA256SUMS does not match the files in $dist"
+# For a VLC in portable mode, which reads its extensions beside itself: the scripts as the
+# program writes them, under the same names, and in SHA256SUMS.
+for script in "turnix-cw.lua:Turnix+90°.lua" "turnix-ccw.lua:Turnix-90°.lua"; do
+    name="${script#*:}"
+    sum="$(sha256sum <"$dist/$name" 2>/dev/null | cut -d' ' -f1)" || sum=missing
+    if cmp -s "$source_dir/scripts/${script%%:*}" "$dist/$name" && grep -qxF "$sum  $name" "$dist/SHA256SUMS"; then
+        echo "ok: $name released, as the source has it, and in SHA256SUMS"
+    else
+        failed "$name is missing from $dist, differs from scripts/${script%%:*}, or is not in SHA256SUMS"
+    fi
+done
 if osslsigncode verify -in "$released" -CAfile "$keys/signer.pem" >"$scratch/verify.log" 2>&1; then
     echo "ok: the signature verifies against the certificate"
 else

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -229,33 +231,87 @@ protected:
     std::string script_[2];
 };
 
-// ---- Opening ----
+// ---- Opening: wherever VLC recorded itself, or its settings from a run ----
 
-TEST_F(EndToEnd, NotDetectedWithoutTheVlcKey) {
-    SetVlc(KEY_WOW64_32KEY, "");
-    Installer installer;
-    ASSERT_TRUE(installer.Showing());
-    EXPECT_SHOWS(installer, NotDetected, InstallText, false);
-    EXPECT_EQ(0u, installer.Close());
-    EXPECT_TRUE(ListFolder(extensions_).empty());
+// Every file below the folder with its bytes, and every folder (as "<folder>"), by path.
+void Snapshot(const std::wstring& folder, std::map<std::wstring, std::string>& into) {  // ends in "\"
+    for (const std::wstring& name : ListFolder(folder)) {
+        const std::wstring path = folder + name;
+        if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+            into[path] = "<folder>";
+            Snapshot(path + L"\\", into);
+        } else {
+            into[path] = ReadBytes(path);
+        }
+    }
 }
 
-TEST_F(EndToEnd, NotDetectedWithAnEmptyDefaultValue) {
-    SetVlc(KEY_WOW64_32KEY, "");
-    ASSERT_TRUE(SetRegText(HKEY_LOCAL_MACHINE, VlcKeySandbox::Key, "", "", KEY_WOW64_32KEY));
-    Installer installer;
-    ASSERT_TRUE(installer.Showing());
-    EXPECT_SHOWS(installer, NotDetected, InstallText, false);
-    EXPECT_EQ(0u, installer.Close());
-}
+// VLC's .exe installer writes the key's default value, its .msi "InstallDir" alone, and a 64-bit
+// VLC only the 64-bit view; VLC unpacked from its archive writes no key, but once it has run its
+// settings file "vlcrc" stands beside its extensions folder. Nothing else counts as VLC, and
+// opening the dialog changes nothing on disk.
+TEST_F(EndToEnd, OpeningFindsVlcHoweverItWasInstalled) {
+    struct Row {
+        const char* what;
+        REGSAM view;  // the view of the one value set; 0: no key at all
+        const char* name;
+        const char* value;
+        const wchar_t* settings;  // made in <roaming>vlc\: a file, a folder (ends in "\"), or nullptr
+        bool ownScripts;          // this program's folders and scripts are there
+        bool ready;
+    };
+    const Row rows[] = {
+        {"no key", 0, nullptr, nullptr, nullptr, false, false},
+        {"an empty default value", KEY_WOW64_32KEY, "", "", nullptr, false, false},
+        {"the default value in the 64-bit view", KEY_WOW64_64KEY, "", VlcFolder, nullptr, false, true},
+        {"InstallDir alone in the 64-bit view", KEY_WOW64_64KEY, "InstallDir", VlcFolder, nullptr, false,
+         true},
+        {"no key but a vlcrc file", 0, nullptr, nullptr, L"vlcrc", false, true},
+        {"no key, only this program's folders and scripts", 0, nullptr, nullptr, nullptr, true, false},
+        {"no key but a folder named vlcrc", 0, nullptr, nullptr, L"vlcrc\\", false, false},
+    };
+    const std::string vlcrc = "[qt]\nqt-privacy-ask=0\n[core]\nvideo-filter=invert\n";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        SetVlc(KEY_WOW64_32KEY, "");
+        SetVlc(KEY_WOW64_64KEY, "");
+        if (row.view) {
+            ASSERT_TRUE(SetRegText(HKEY_LOCAL_MACHINE, VlcKeySandbox::Key, row.name, row.value, row.view));
+        }
+        RemoveTree(roaming_ + L"vlc\\");
+        if (row.settings) {
+            MakeFolders(roaming_ + L"vlc\\" + row.settings);
+            if (row.settings[std::wcslen(row.settings) - 1] != L'\\')
+                WriteBytes(roaming_ + L"vlc\\" + row.settings, vlcrc);
+        }
+        if (row.ownScripts) {
+            MakeFolders(extensions_);
+            for (int i = 0; i < 2; ++i)
+                WriteBytes(PathOf(i), script_[i]);
+        }
+        std::map<std::wstring, std::string> before, after;
+        Snapshot(roaming_, before);
 
-TEST_F(EndToEnd, ReadyWhenOnlyThe64BitViewHoldsVlc) {
-    SetVlc(KEY_WOW64_32KEY, "");
-    SetVlc(KEY_WOW64_64KEY, VlcFolder);
-    Installer installer;
-    ASSERT_TRUE(installer.Showing());
-    EXPECT_SHOWS(installer, Ready, InstallText, true);
-    EXPECT_EQ(0u, installer.Close());
+        Installer installer;
+        ASSERT_TRUE(installer.Showing());
+        if (!row.ready) {
+            EXPECT_SHOWS(installer, NotDetected, InstallText, false);
+            EXPECT_EQ(0u, installer.Close());
+            Snapshot(roaming_, after);
+            EXPECT_TRUE(before == after) << "opening changed the roaming folder";
+            continue;
+        }
+        EXPECT_SHOWS(installer, Ready, InstallText, true);
+        Snapshot(roaming_, after);
+        EXPECT_TRUE(before == after) << "opening changed the roaming folder";
+        installer.ClickInstall();
+        EXPECT_SHOWS(installer, Installed, InstallText, false);
+        ExpectBothInstalled();
+        EXPECT_EQ(0u, installer.Close());
+        if (row.settings) {
+            EXPECT_TRUE(ReadBytes(roaming_ + L"vlc\\" + row.settings) == vlcrc) << "VLC's settings changed";
+        }
+    }
 }
 
 // ---- Ready -> Installed ----

@@ -28,9 +28,10 @@ struct Control {
 struct World {
     std::vector<std::string> calls;
     std::map<int, Control> controls;
-    std::string registry32, registry64;
-    bool present[2] = {false, false};     // before installing
-    bool installWorks[2] = {true, true};  // the file holds its script afterwards
+    std::map<std::string, std::string> registry;  // by view ("default" or "64") and value name
+    bool settingsFound = false;                   // VLC's settings files below the roaming folder
+    bool present[2] = {false, false};             // before installing
+    bool installWorks[2] = {true, true};          // the file holds its script afterwards
     bool holds[2] = {false, false};
     bool survives[2] = {true, true};  // the path comes back whole from the ANSI code page
     bool wrongHwnd = false;
@@ -56,10 +57,14 @@ void FakeEnableControl(HWND dialog, int id, bool enable) {
 }
 std::string FakeReadRegValue(HKEY root, const std::string& keyPath, const std::string& name,
                              RegistryView view) {
-    const bool wide = view == RegistryView::Wow64_64;
+    const std::string where = view == RegistryView::Wow64_64 ? "64" : "default";
     world.calls.push_back(std::string("reg ") + (root == HKEY_LOCAL_MACHINE ? "HKLM " : "other ") + keyPath +
-                          " [" + name + "]" + (wide ? " 64" : " default"));
-    return wide ? world.registry64 : world.registry32;
+                          " [" + name + "] " + where);
+    return world.registry[where + " " + name];
+}
+bool FakeVlcSettingsFound() {
+    world.calls.push_back("settings?");
+    return world.settingsFound;
 }
 bool FakeAnyScriptPresent() {
     world.calls.push_back("any present?");
@@ -90,16 +95,13 @@ HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR p
     return reinterpret_cast<HINSTANCE>(2);  // "file not found": the flow must not care
 }
 
-const FlowPlatform Fakes = {FakeSetStatusIcon,   FakeSetControlText,      FakeEnableControl,
-                            FakeReadRegValue,    FakeAnyScriptPresent,    FakeInstallScripts,
-                            FakeBothScriptsHeld, FakeBothPathsVlcCanOpen, FakeShellExecute};
+const FlowPlatform Fakes = {FakeSetStatusIcon,  FakeSetControlText,   FakeEnableControl,
+                            FakeReadRegValue,   FakeVlcSettingsFound, FakeAnyScriptPresent,
+                            FakeInstallScripts, FakeBothScriptsHeld,  FakeBothPathsVlcCanOpen,
+                            FakeShellExecute};
 
 using Calls = std::vector<std::string>;
 
-const Calls OpeningReads = {
-    "icon 1005 23 16",
-    "reg HKLM SOFTWARE\\VideoLAN\\VLC [] default",
-};
 const Calls NotDetectedShown = {
     "icon 1001 22 48",
     "text 1002 VLC was not detected on your system.",
@@ -161,7 +163,7 @@ protected:
     }
     // Opens the dialog with VLC found, then forgets the calls made so far.
     static void OpenReady() {
-        world.registry32 = VlcFolder;
+        world.registry["default "] = VlcFolder;
         Send(WM_INITDIALOG);
         world.calls.clear();
     }
@@ -171,26 +173,50 @@ protected:
 
 // ---- Opening: dialog just built -> Not detected or Ready ----
 
-TEST_F(Flow, OpeningWithoutVlcInEitherViewShowsNotDetected) {
-    EXPECT_EQ(0, Send(WM_INITDIALOG, 0x1234, 0x5678));
-    EXPECT_EQ(world.calls,
-              Join({OpeningReads, {"reg HKLM SOFTWARE\\VideoLAN\\VLC [] 64"}, NotDetectedShown}));
-    EXPECT_FALSE(Button().enabled);
-    EXPECT_EQ("INSTALL TURNIX EXTENSION", Button().text);
+const char DefaultValue32[] = "reg HKLM SOFTWARE\\VideoLAN\\VLC [] default";
+const char InstallDir32[] = "reg HKLM SOFTWARE\\VideoLAN\\VLC [InstallDir] default";
+const char DefaultValue64[] = "reg HKLM SOFTWARE\\VideoLAN\\VLC [] 64";
+const char InstallDir64[] = "reg HKLM SOFTWARE\\VideoLAN\\VLC [InstallDir] 64";
+
+// VLC's .exe installer writes the default value and "InstallDir", its .msi "InstallDir" alone; a
+// 64-bit VLC writes them in the 64-bit view only. The first non-empty value ends the reads, and
+// VLC's settings files are looked for only when no value is there.
+TEST_F(Flow, OpeningFindsVlcByEitherValueInEitherView) {
+    struct Row {
+        const char* value;  // the only value set: view and name
+        Calls reads;
+    };
+    const Row rows[] = {
+        {"default ", {DefaultValue32}},
+        {"default InstallDir", {DefaultValue32, InstallDir32}},
+        {"64 ", {DefaultValue32, InstallDir32, DefaultValue64}},
+        {"64 InstallDir", {DefaultValue32, InstallDir32, DefaultValue64, InstallDir64}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value);
+        world = World();
+        world.registry[row.value] = VlcFolder;
+        world.settingsFound = true;  // must not be asked
+        EXPECT_EQ(0, Send(WM_INITDIALOG, 0x1234, 0x5678));
+        EXPECT_EQ(world.calls, Join({{"icon 1005 23 16"}, row.reads, ReadyShown}));
+        EXPECT_TRUE(Button().enabled);
+    }
 }
 
-TEST_F(Flow, OpeningWithVlcInTheDefaultViewShowsReadyWithoutAskingThe64BitView) {
-    world.registry32 = VlcFolder;
-    world.registry64 = "";
-    EXPECT_EQ(0, Send(WM_INITDIALOG));
-    EXPECT_EQ(world.calls, Join({OpeningReads, ReadyShown}));
-    EXPECT_TRUE(Button().enabled);
-}
-
-TEST_F(Flow, OpeningWithVlcOnlyInThe64BitViewShowsReady) {
-    world.registry64 = VlcFolder;
-    EXPECT_EQ(0, Send(WM_INITDIALOG));
-    EXPECT_EQ(world.calls, Join({OpeningReads, {"reg HKLM SOFTWARE\\VideoLAN\\VLC [] 64"}, ReadyShown}));
+TEST_F(Flow, OpeningWithoutAnyValueAsksForVlcsSettings) {
+    const Calls allReads = {DefaultValue32, InstallDir32, DefaultValue64, InstallDir64, "settings?"};
+    for (const bool settingsFound : {false, true}) {
+        SCOPED_TRACE(settingsFound ? "settings files" : "no settings files");
+        world = World();
+        world.controls[1004].text = "INSTALL TURNIX EXTENSION";
+        world.registry["default "] = "";  // a key with an empty default value is no VLC
+        world.settingsFound = settingsFound;
+        EXPECT_EQ(0, Send(WM_INITDIALOG));
+        EXPECT_EQ(world.calls,
+                  Join({{"icon 1005 23 16"}, allReads, settingsFound ? ReadyShown : NotDetectedShown}));
+        EXPECT_EQ(settingsFound, Button().enabled);
+        EXPECT_EQ("INSTALL TURNIX EXTENSION", Button().text);
+    }
 }
 
 TEST_F(Flow, OpeningAgainForgetsTheWarning) {

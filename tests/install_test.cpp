@@ -13,6 +13,7 @@
 
 #include "ExtensionFolder.h"
 #include "ScriptInstall.h"
+#include "VlcSettings.h"
 #include "support/ShellFolders.h"
 #include "support/TestFiles.h"
 
@@ -143,6 +144,54 @@ TEST_F(InstallTest, MakesTheMissingFolders) {
             EXPECT_EQ(ReadBytes(lua + L"other.lua"), "kept");
         }
     }
+}
+
+// An unpacked VLC that has run leaves its settings file in <roaming>vlc\. A folder of that name, or
+// the folders and scripts this program makes, are no such evidence, and looking changes nothing.
+TEST_F(InstallTest, VlcSettingsAreFilesBesideTheExtensionsFolder) {
+    const std::wstring vlc = roaming_ + L"vlc\\";
+    struct Row {
+        const char* what;
+        const wchar_t* file;    // made as a file, or nullptr
+        const wchar_t* folder;  // made as a folder, or nullptr
+        bool found;
+    };
+    const Row rows[] = {
+        {"only this program's folders and scripts", nullptr, nullptr, false},
+        {"a folder named vlcrc", nullptr, L"vlcrc", false},
+        {"a folder named vlc-qt-interface.ini", nullptr, L"vlc-qt-interface.ini", false},
+        {"vlcrc", L"vlcrc", nullptr, true},
+        {"vlc-qt-interface.ini alone", L"vlc-qt-interface.ini", nullptr, true},
+    };
+    InstallScripts();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.file) WriteBytes(vlc + row.file, "[qt]\r\n");
+        if (row.folder) {
+            ASSERT_TRUE(CreateDirectoryW((vlc + row.folder).c_str(), nullptr));
+        }
+        const Names before = ListFolder(vlc);
+        EXPECT_EQ(VlcSettingsFound(), row.found);
+        EXPECT_EQ(ListFolder(vlc), before);
+        if (row.file) {
+            // Looking opens nothing: a file that VLC holds without sharing still counts.
+            HANDLE held =
+                CreateFileW((vlc + row.file).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+            EXPECT_TRUE(VlcSettingsFound()) << "while held open";
+            CloseHandle(held);
+            EXPECT_EQ(ReadBytes(vlc + row.file), "[qt]\r\n");
+            DeleteFileW((vlc + row.file).c_str());
+        }
+        if (row.folder) RemoveDirectoryW((vlc + row.folder).c_str());
+    }
+
+    RemoveTree(vlc);
+    EXPECT_FALSE(VlcSettingsFound()) << "no vlc folder";
+    EXPECT_EQ(ListFolder(roaming_), Names()) << "the look made a folder";
+    ASSERT_TRUE(shellFolders_.Point(ShellFolderRedirect::Roaming, caseFolder_ + L"no such folder\\Roaming"));
+    EXPECT_FALSE(VlcSettingsFound()) << "no roaming folder";
+    EXPECT_EQ(ListFolder(caseFolder_), Names({L"roaming"})) << "a folder was made for the missing one";
 }
 
 // A file where a folder belongs stops the folder making; the writes then fail, and the file stays.

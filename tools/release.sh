@@ -3,7 +3,9 @@
 #   "VLC Turnix extension.exe"           the program, signed when a certificate is given
 #   "VLC Turnix extension.unsigned.exe"  when signed: the program as built, which removing the
 #                                        signature gives back byte for byte
-#   SHA256SUMS                           the checksums of both (sha256sum -c SHA256SUMS)
+#   "Turnix+90°.lua", "Turnix-90°.lua"   the two scripts, for a VLC in portable mode, whose
+#                                        extensions folder the program cannot know
+#   SHA256SUMS                           the checksums of them all (sha256sum -c SHA256SUMS)
 # The program is built from scratch in a folder of its own: a temporary one, or
 # TURNIX_RELEASE_BUILD_DIR (emptied first). Signing (Authenticode, SHA-256) takes the certificate from
 #   TURNIX_SIGN_PFX and TURNIX_SIGN_PASSWORD   a PKCS#12 file and its password, or
@@ -16,11 +18,14 @@ source "$(dirname "$0")/failure.sh"
 source "$(dirname "$0")/common.sh"
 
 NAME="VLC Turnix extension"
+# Each script under the name it has in VLC's extensions folder.
+SCRIPTS=("turnix-cw.lua:Turnix+90°.lua" "turnix-ccw.lua:Turnix-90°.lua")
 fail() { echo "release: $*" >&2; exit 1; }
 
 mkdir -p "${TURNIX_DIST_DIR:-$REPO/dist}"
 DIST="$(cd "${TURNIX_DIST_DIR:-$REPO/dist}" && pwd)"
 rm -f "$DIST/$NAME.exe" "$DIST/$NAME.unsigned.exe" "$DIST/SHA256SUMS"
+for script in "${SCRIPTS[@]}"; do rm -f "$DIST/${script#*:}"; done
 
 # Private scratch (password, certificate); the finished files wait beside dist/ so that each
 # one lands there in a single rename.
@@ -121,11 +126,16 @@ else
     cp "$BUILD/$NAME.exe" "$STAGE/$NAME.exe"
     echo "not signed: no certificate given (TURNIX_SIGN_PFX, or TURNIX_SIGN_CERT and TURNIX_SIGN_KEY)"
 fi
+for script in "${SCRIPTS[@]}"; do
+    cp "$REPO/scripts/${script%%:*}" "$STAGE/${script#*:}"
+    released+=("${script#*:}")
+done
 (cd "$STAGE" && sha256sum -- "${released[@]}" >SHA256SUMS)
 chmod 644 "$STAGE"/*
 
 # The released program last: an interrupted move leaves none.
 mv -f "$STAGE/SHA256SUMS" "$DIST/"
+for script in "${SCRIPTS[@]}"; do mv -f "$STAGE/${script#*:}" "$DIST/"; done
 [ -z "$signing" ] || mv -f "$STAGE/$NAME.unsigned.exe" "$DIST/"
 mv -f "$STAGE/$NAME.exe" "$DIST/"
 echo "written to $DIST:"
