@@ -5,10 +5,11 @@ foreach(version 5.1 5.2 5.4)
     string(REPLACE "." "" tag ${version})
     find_program(TURNIX_LUA${tag} lua${version} REQUIRED)
     add_test(NAME lua${tag}_scripts
-        COMMAND ${TURNIX_LUA${tag}} ${CMAKE_CURRENT_SOURCE_DIR}/lua/scripts_test.lua ${CMAKE_SOURCE_DIR}/scripts)
+        COMMAND ${TURNIX_LUA${tag}} ${CMAKE_CURRENT_SOURCE_DIR}/lua/scripts_test.lua ${CMAKE_SOURCE_DIR}/scripts
+            ${TURNIX_VERSION_TEXT})
 endforeach()
 
-# Bytes and layout of both files, and their url against the program's link.
+# Encoding and line ends of both files, their url against the program's link, and their mirroring.
 add_test(NAME scripts_layout
     COMMAND ${TURNIX_LUA52} ${CMAKE_CURRENT_SOURCE_DIR}/lua/layout_test.lua
             ${CMAKE_SOURCE_DIR}/scripts ${CMAKE_SOURCE_DIR}/app/AuthorPage.h)

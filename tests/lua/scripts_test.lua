@@ -1,9 +1,10 @@
 -- Runs both extension scripts against the fake VLC host.
--- Usage: lua5.x scripts_test.lua <folder with turnix-cw.lua and turnix-ccw.lua>
+-- Usage: lua5.x scripts_test.lua <folder with turnix-cw.lua and turnix-ccw.lua> <program version>
 
 local here = (arg[0]:match("^(.*)[/\\]") or ".") .. "/"
 local FakeVlc = dofile(here .. "fake_vlc.lua")
-local folder = assert(arg[1], "usage: scripts_test.lua <scripts folder>")
+local folder = assert(arg[1], "usage: scripts_test.lua <scripts folder> <version>")
+local version = assert(arg[2], "usage: scripts_test.lua <scripts folder> <version>")
 
 local DEG = "\194\176"   -- the degree sign in UTF-8
 local TOLERANCE = 0.01   -- seconds a busy wait may overrun on the fake clock
@@ -245,7 +246,7 @@ case("descriptor lists the extension", function(s)
   local env = FakeVlc.load(folder .. "/" .. s.file, host)
   local d = env.descriptor()
   local expected = {
-    title = s.descriptor.title, version = "0.0.1", author = "Talvern",
+    title = s.descriptor.title, version = version, author = "Talvern",
     shortdesc = s.descriptor.shortdesc, description = s.descriptor.description,
   }
   for field, value in pairs(expected) do expect_eq(d[field], value, field) end
