@@ -10,6 +10,7 @@ and VLC saves it with them.
 Usage: vlc_test.py <folder with turnix-cw.lua and turnix-ccw.lua> <work folder>
 Exits 77 (skipped) only where VLC is not installed; under CI that is a failure."""
 
+import contextlib
 import glob
 import os
 import re
@@ -30,6 +31,9 @@ SCRIPTS = [
 TURNS = 5                # four back to upright, and one more to be kept over the restart
 START_AT = 30            # seconds into the video before the first turn: far from where a restart begins
 TURN_TIMEOUT = 15        # seconds from the click to the turned picture
+# CTest ends the test at 600 s (tests/vlc.cmake): stopping here leaves the run that is cut
+# short its screenshot and the kill, and the summary its line.
+DEADLINE = 540           # seconds from the start
 # VLC's first-run privacy question would cover the window; its offer to resume a stopped
 # video at the old position would do the scripts' work for them.
 VLCRC = "[qt]\nqt-privacy-ask=0\nqt-continue=0\n"
@@ -55,6 +59,21 @@ class Failure(Exception):
     pass
 
 
+# Not a Failure: the retries that catch a Failure must not go on past the deadline.
+class DeadlinePassed(Exception):
+    pass
+
+
+_starting_vlc = False
+
+
+def _deadline_passed(signum, frame):
+    if _starting_vlc:     # a VLC started but not yet known could not be killed: a moment later
+        signal.setitimer(signal.ITIMER_REAL, 0.05)
+    elif frame.f_code is not Session.__exit__.__code__:    # a session's clean-up must run whole
+        raise DeadlinePassed(f"the test's deadline passed, {DEADLINE} s after its start")
+
+
 def run(command, timeout=30, **kwargs):
     return subprocess.run(command, check=True, capture_output=True, timeout=timeout, **kwargs)
 
@@ -68,6 +87,16 @@ def wait_for(what, probe, timeout, interval=0.2):
         if time.monotonic() > deadline:
             raise Failure(f"timed out after {timeout} s waiting for {what}")
         time.sleep(interval)
+
+
+def log_tail(log, count=20):
+    try:
+        with open(log, "rb") as f:
+            f.seek(max(0, os.path.getsize(log) - 65536))
+            lines = f.read().decode(errors="replace").splitlines()[-count:]
+    except OSError as e:
+        return f" not readable ({e})"
+    return "".join("\n    " + line for line in lines)
 
 
 def as_user(command):
@@ -227,23 +256,39 @@ class Vlc:
 
     def ask(self, command, answer):
         """Sends a remote-control command; the first reply line that matches answer."""
-        try:     # drop status lines that came meanwhile
-            while self.remote.recv(4096):
-                pass
-        except OSError:
-            pass
-        self.remote.sendall(command.encode() + b"\n")
-        buffered = b""
-        deadline = time.monotonic() + 5
-        while time.monotonic() < deadline:
-            try:
-                buffered += self.remote.recv(4096)
+        try:
+            try:     # drop status lines that came meanwhile
+                while True:
+                    if not self.remote.recv(4096):
+                        raise self._lost(command, "VLC closed it")
             except socket.timeout:
                 pass
-            for line in buffered.decode(errors="replace").splitlines():
-                if re.fullmatch(answer, line.strip()):
-                    return line.strip()
+            self.remote.sendall(command.encode() + b"\n")
+            buffered = b""
+            deadline = time.monotonic() + 5
+            while time.monotonic() < deadline:
+                try:
+                    data = self.remote.recv(4096)
+                except socket.timeout:
+                    continue
+                if not data:
+                    raise self._lost(command, "VLC closed it")
+                buffered += data
+                for line in buffered.decode(errors="replace").splitlines():
+                    if re.fullmatch(answer, line.strip()):
+                        return line.strip()
+        except OSError as e:
+            raise self._lost(command, e)
         raise Failure(f"VLC's remote control gave no answer to {command!r}: {buffered!r}")
+
+    def _lost(self, command, why):
+        try:     # VLC closes the socket as it ends: give it a moment to have ended
+            self.process.wait(1)
+            state = f"VLC ended with exit code {self.process.returncode}"
+        except subprocess.TimeoutExpired:
+            state = "VLC is still running"
+        return Failure(f"VLC's remote control socket was lost at {command!r} ({why}); {state};"
+                       f" its log ends:{log_tail(self.log)}")
 
     def position(self):
         return int(self.ask("get_time", r"\d+"))
@@ -321,7 +366,8 @@ class Vlc:
 
     def kill(self):
         if self.process.poll() is None:
-            os.killpg(self.process.pid, signal.SIGKILL)
+            with contextlib.suppress(ProcessLookupError):   # its group may be gone already
+                os.killpg(self.process.pid, signal.SIGKILL)
             self.process.wait()
         if self.remote:
             self.remote.close()
@@ -420,12 +466,57 @@ def play_from_start_at(vlc, upright):
     wait_for(f"playback at {START_AT} s", lambda: vlc.position() >= START_AT, 10)
 
 
-def check_script(script, scripts_folder, work, video):
+class Session:
+    """A fresh user folder and the VLCs started in it, one after the other. A failure inside
+    comes out with the screen saved and VLC's log named; the VLC current at the end is killed."""
+
+    def __init__(self, what, home, shot, video, finish_by):
+        self.what, self.home, self.shot, self.video = what, home, shot, video
+        self.log = os.path.join(home, "vlc.log")
+        self.finish_by = finish_by
+        self.vlc = None
+
+    def start(self):
+        """A new VLC in the same folder, after the one before has been killed."""
+        global _starting_vlc
+        _starting_vlc = True
+        try:
+            if self.vlc:
+                self.vlc.kill()
+            self.vlc = Vlc(self.home, self.video, self.log)
+        finally:
+            _starting_vlc = False
+        return self.vlc
+
+    def __enter__(self):
+        left = self.finish_by - time.monotonic()
+        if left <= 0:
+            raise Failure(f"{self.what}: not run: deadline passed")
+        signal.setitimer(signal.ITIMER_REAL, left)
+        return self
+
+    def __exit__(self, kind, error, traceback):
+        signal.setitimer(signal.ITIMER_REAL, 0)
+        try:
+            if isinstance(error, (Failure, DeadlinePassed, subprocess.SubprocessError)):
+                if isinstance(error, DeadlinePassed):
+                    error = f"{error}; VLC's log ends:{log_tail(self.log)}"
+                try:
+                    subprocess.run(["import", "-window", "root", self.shot], capture_output=True, timeout=20)
+                    shot = self.shot
+                except subprocess.TimeoutExpired:
+                    shot = "not saved, import took over 20 s"
+                raise Failure(f"{self.what}: {error}\n  (VLC's log: {self.log}; the screen: {shot})")
+        finally:
+            if self.vlc:
+                self.vlc.kill()
+
+
+def check_script(script, scripts_folder, work, video, finish_by):
     home = prepare_home(work, "home-" + script["file"].split(".")[0], scripts_folder)
-    log = os.path.join(home, "vlc.log")
-    vlc = None
-    try:
-        vlc = Vlc(home, video, log)
+    with Session(script["installed"], home, os.path.join(work, f"failed-{script['file']}.png"),
+                 video, finish_by) as session:
+        vlc = session.start()
         play_from_start_at(vlc, "0")
         seen, times = [], []
         for k in range(1, TURNS + 1):
@@ -436,20 +527,12 @@ def check_script(script, scripts_folder, work, video):
                 raise Failure(f"turn {k}, to {expected}, after {', '.join(seen) or 'none'}: {e}")
             seen.append(expected)
         vlc.quit()
-        vlc.kill()
-        vlc = Vlc(home, video, log)
+        vlc = session.start()
         vlc.wait_ready()
         wait_orientation(vlc, seen[-1], 20)
         vlc.quit()
-        print(f"{script['installed']}: after each turn {', '.join(seen)}; after a restart {seen[-1]}; "
-              f"each turn showed after {', '.join(f'{t:.1f}' for t in times)} s")
-    except (Failure, subprocess.SubprocessError) as e:
-        shot = os.path.join(work, f"failed-{script['file']}.png")
-        subprocess.run(["import", "-window", "root", shot], capture_output=True)
-        raise Failure(f"{script['installed']}: {e}\n  (VLC's log: {log}; the screen: {shot})")
-    finally:
-        if vlc:
-            vlc.kill()
+    print(f"{script['installed']}: after each turn {', '.join(seen)}; after a restart {seen[-1]}; "
+          f"each turn showed after {', '.join(f'{t:.1f}' for t in times)} s")
 
 
 def saved(home, *names):
@@ -459,12 +542,10 @@ def saved(home, *names):
     return {n: next((l for l in lines if re.fullmatch(f"#?{n}=.*", l)), None) for n in names}
 
 
-def check_user_filter(script, scripts_folder, work, video):
+def check_user_filter(script, scripts_folder, work, video, finish_by):
     """One turn, a restart, three more turns: the user's filter stays on all the while."""
     home = prepare_home(work, "home-filter-" + script["file"].split(".")[0], scripts_folder,
                         VLCRC + f"[core]\nvideo-filter={USER_FILTER}\n")
-    log = os.path.join(home, "vlc.log")
-    vlc = None
     reports = []
 
     def quit_and_read(turns, filters, angle):
@@ -477,8 +558,9 @@ def check_user_filter(script, scripts_folder, work, video):
             raise Failure(f"after {turns} VLC saved {lines['video-filter']} and {lines['transform-type']},"
                           f" not video-filter={filters} and transform-type={angle}")
 
-    try:
-        vlc = Vlc(home, video, log)
+    with Session(f"{script['installed']} with the user's {USER_FILTER}", home,
+                 os.path.join(work, f"failed-filter-{script['file']}.png"), video, finish_by) as session:
+        vlc = session.start()
         play_from_start_at(vlc, "inverted 0")
         seen = []
         for k in range(1, 5):
@@ -490,21 +572,12 @@ def check_user_filter(script, scripts_folder, work, video):
             seen.append(expected)
             if k == 1:
                 quit_and_read("one turn", f"{USER_FILTER}:transform", script["step"])
-                vlc.kill()
-                vlc = Vlc(home, video, log)
+                vlc = session.start()
                 vlc.wait_ready()
                 wait_orientation(vlc, expected, 20)
         quit_and_read("four turns", USER_FILTER, "hflip")
-        print(f"{script['installed']} with the user's {USER_FILTER}: after each turn {', '.join(seen)} "
-              f"(a restart after the first); vlcrc {'; '.join(reports)}")
-    except (Failure, subprocess.SubprocessError) as e:
-        shot = os.path.join(work, f"failed-filter-{script['file']}.png")
-        subprocess.run(["import", "-window", "root", shot], capture_output=True)
-        raise Failure(f"{script['installed']} with the user's {USER_FILTER}: {e}\n"
-                      f"  (VLC's log: {log}; the screen: {shot})")
-    finally:
-        if vlc:
-            vlc.kill()
+    print(f"{script['installed']} with the user's {USER_FILTER}: after each turn {', '.join(seen)} "
+          f"(a restart after the first); vlcrc {'; '.join(reports)}")
 
 
 def vlc_missing():
@@ -519,6 +592,8 @@ def vlc_missing():
 
 
 def main():
+    finish_by = time.monotonic() + DEADLINE
+    signal.signal(signal.SIGALRM, _deadline_passed)
     scripts_folder, work = sys.argv[1], sys.argv[2]
     missing = vlc_missing()
     if missing:
@@ -544,7 +619,7 @@ def main():
     failures = 0
     for check, script in runs:
         try:
-            check(script, scripts_folder, work, video)
+            check(script, scripts_folder, work, video, finish_by)
         except Failure as e:
             failures += 1
             print(f"FAIL {e}")
