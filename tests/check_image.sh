@@ -2,8 +2,8 @@
 # Checks the built program as Windows' loader reads it from the file. Another program loads
 # it and calls DELREGKEY by name, so the name, ordinal, module name and base relocations must
 # be exactly as agreed. It imports only libraries that Windows maps from its KnownDLLs list,
-# never from the program's folder. And it is marked as registering no structured exception
-# handler, which holds only while its code registers none.
+# never from the program's folder. It is marked as registering no structured exception
+# handler, which holds only while its code registers none. And it stays within its size limit.
 # Usage: check_image.sh <objdump> <exe>
 set -u
 objdump="$1"
@@ -98,6 +98,16 @@ elif grep -Eiq '^(_except_handler|__CxxFrameHandler|_EH_prolog|_setjmp3|__C_spec
     failures=$((failures + 1))
 else
     echo "ok: imports no structured exception handler"
+fi
+
+# A small download: the build is reproducible, so the size is a fixed property of the source.
+limit=$((64 * 1024))
+size="$(stat -c %s "$exe")"
+if [ "$size" -le "$limit" ]; then
+    echo "ok: $size bytes, within the limit of $limit"
+else
+    echo "FAILED: $size bytes, over the limit of $limit (64 KiB)"
+    failures=$((failures + 1))
 fi
 
 exit $((failures > 0))

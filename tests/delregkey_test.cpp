@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "support/RegistryFixtures.h"
+
 namespace {
 
 const char Sandbox[] = "Software\\TurnixTest\\DelRegKey";
@@ -33,23 +35,12 @@ void DeleteSandbox() {
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TurnixTest");  // only goes if empty
 }
 
+// A key with a value, as the keys that clients delete hold one.
 void CreateKey(const std::string& path) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS)
-        << path;
-    const char data[] = "value";
-    RegSetValueExA(key, "Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data);
-    RegCloseKey(key);
+    ASSERT_TRUE(SetRegText(HKEY_CURRENT_USER, path, "Name", "value")) << path;
 }
 
-bool KeyExists(const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
+bool KeyExists(const std::string& path) { return RegKeyExists(HKEY_CURRENT_USER, path); }
 
 class DelRegKeyTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
-// The dialog layer, driven the way the installer drives it: build with NewDialog and
-// AddControl, check the live windows inside the callback at WM_INITDIALOG, post messages
-// to continue once the loop runs, and assert after RunModal returns.
+// The dialog layer's contract, on a dialog of its own (the main dialog's looks are
+// maindialog_test's): build with NewDialog and AddControl, check the live windows inside the
+// callback at WM_INITDIALOG, post messages to continue once the loop runs, and assert after
+// RunModal returns.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,13 +13,15 @@
 
 #include "DialogLayer.h"
 #include "DialogRules.h"
-#include "ThreadState.h"
 #include "WindowRegistry.h"
 #include "support/IconChecks.h"
 
 namespace {
 
-constexpr DWORD InstallerStyle = 0x80C80080;
+constexpr DWORD PopupStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+// The layer's test dialog: a size of its own, and one control of each kind.
+constexpr int Width = 300, Height = 120;
+constexpr int StatusImage = 11, FirstLabel = 12, SecondLabel = 13, Button = 14, NotifyingImage = 15;
 constexpr UINT Continue = WM_APP + 1;  // posted by a test to act once the loop runs
 
 struct Seen {
@@ -42,16 +45,15 @@ INT_PTR RecordingCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 
 void PostClose(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
-// The installer's dialog: five controls with the values the main routine uses.
-HWND BuildInstallerShape() {
-    HWND dialog = NewDialog("VLC Turnix", nullptr, CenterPosition, CenterPosition, 360, 90, InstallerStyle, 0,
-                            PixelUnits);
+HWND BuildLayerDialog() {
+    HWND dialog = NewDialog("Layer test", nullptr, CenterPosition, CenterPosition, Width, Height, PopupStyle,
+                            0, PixelUnits);
     SetDialogIcon(dialog, "ICO1");
-    AddControl(dialog, ControlKind::Image, 1001, "", 8, 4, 48, 48, 0, 0);
-    AddControl(dialog, ControlKind::Label, 1002, "", 70, 8, 250, 16, 0, 0);
-    AddControl(dialog, ControlKind::Label, 1003, "", 70, 32, 250, 16, 0, 0);
-    AddControl(dialog, ControlKind::Button, 1004, "INSTALL TURNIX EXTENSION", 8, 56, 320, 24, 0, 0);
-    AddControl(dialog, ControlKind::Image, 1005, "", 334, 60, 16, 16, SS_NOTIFY, 0);
+    AddControl(dialog, ControlKind::Image, StatusImage, "", 10, 10, 32, 32, 0, 0);
+    AddControl(dialog, ControlKind::Label, FirstLabel, "", 50, 10, 200, 20, 0, 0);
+    AddControl(dialog, ControlKind::Label, SecondLabel, "", 50, 40, 200, 20, 0, 0);
+    AddControl(dialog, ControlKind::Button, Button, "Press", 10, 80, 200, 30, 0, 0);
+    AddControl(dialog, ControlKind::Image, NotifyingImage, "", 260, 80, 32, 32, SS_NOTIFY, 0);
     return dialog;
 }
 
@@ -70,16 +72,6 @@ int CommandsFrom(int id, int code) {
     return count;
 }
 
-SIZE IconSize(HICON icon) {
-    ICONINFO info{};
-    BITMAP bitmap{};
-    if (!GetIconInfo(icon, &info)) return SIZE{0, 0};
-    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return SIZE{bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
-}
-
 class DialogLayerTest : public ::testing::Test {
 protected:
     void SetUp() override { state = CallbackState{}; }
@@ -89,10 +81,10 @@ protected:
 // ---- Decisions without windows -------------------------------------------------------
 
 TEST(DialogRules, DialogStyleAddsTemplateBitsAndStaysHidden) {
-    EXPECT_EQ(0x80C808D4u, DialogStyle(InstallerStyle, false, true));
-    EXPECT_EQ(0x80C800D4u, DialogStyle(InstallerStyle, false, false));
+    EXPECT_EQ(0x80C808D4u, DialogStyle(PopupStyle, false, true));
+    EXPECT_EQ(0x80C800D4u, DialogStyle(PopupStyle, false, false));
     EXPECT_EQ(0x80C000D4u, DialogStyle(0, false, false)) << "0 takes the default style";
-    EXPECT_EQ(0x80C800D4u, DialogStyle(InstallerStyle | WS_VISIBLE | DS_SYSMODAL, false, false));
+    EXPECT_EQ(0x80C800D4u, DialogStyle(PopupStyle | WS_VISIBLE | DS_SYSMODAL, false, false));
     // A child style needs a parent; without one the dialog becomes a popup.
     EXPECT_EQ(static_cast<DWORD>(WS_CHILD | 0x54),
               DialogStyle(WS_CHILD | WS_POPUP | DS_ABSALIGN, true, false));
@@ -100,7 +92,7 @@ TEST(DialogRules, DialogStyleAddsTemplateBitsAndStaysHidden) {
 }
 
 TEST(DialogRules, ShowCommandAndSizeTypeFollowTheStyle) {
-    EXPECT_EQ(SW_SHOW, ShowCommandFor(InstallerStyle));
+    EXPECT_EQ(SW_SHOW, ShowCommandFor(PopupStyle));
     EXPECT_EQ(SW_SHOWMAXIMIZED, ShowCommandFor(WS_POPUP | WS_MAXIMIZE | WS_MINIMIZE));
     EXPECT_EQ(SW_MINIMIZE, ShowCommandFor(WS_POPUP | WS_MINIMIZE));
     EXPECT_EQ(static_cast<WPARAM>(SIZE_RESTORED), SizeTypeFor(SW_SHOW));
@@ -180,17 +172,6 @@ TEST(DialogRules, TemplateFollowsTheExtendedLayout) {
     EXPECT_EQ(0u, word(40 + 2 * 31));
 }
 
-TEST(ThreadStateTest, FontDefaultsLiveInTheThreadSlot) {
-    EXPECT_EQ(8, CurrentDialogFont().points) << "defaults without thread state";
-    ASSERT_TRUE(CreateThreadState());
-    DialogFont font = CurrentDialogFont();
-    EXPECT_EQ(0, std::wcscmp(L"MS Sans Serif", font.face));
-    EXPECT_EQ(8, font.points);
-    EXPECT_EQ(ANSI_CHARSET, font.charset);
-    DestroyThreadState();
-    EXPECT_EQ(8, CurrentDialogFont().points);
-}
-
 // ---- The window registry ---------------------------------------------------------------
 
 struct PendingLookup {
@@ -245,7 +226,7 @@ TEST_F(DialogLayerTest, OpeningReachesTheCallbackOnceBeforeTheDialogIsShown) {
     bool sawSize = false;
     state.react = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message == WM_INITDIALOG)
-            for (int id = 1001; id <= 1005; ++id)
+            for (int id : {StatusImage, FirstLabel, SecondLabel, Button, NotifyingImage})
                 controlsAtInit += GetDlgItem(dialog, id) != nullptr;
         if (message == WM_SIZE && !sawSize) {
             sawSize = true;
@@ -253,7 +234,7 @@ TEST_F(DialogLayerTest, OpeningReachesTheCallbackOnceBeforeTheDialogIsShown) {
         }
         return 0;
     };
-    HWND dialog = BuildInstallerShape();
+    HWND dialog = BuildLayerDialog();
     ASSERT_NE(nullptr, dialog);
     EXPECT_FALSE(IsWindowVisible(dialog));
     EXPECT_EQ(0, RunModal(dialog, RecordingCallback));
@@ -266,18 +247,20 @@ TEST_F(DialogLayerTest, OpeningReachesTheCallbackOnceBeforeTheDialogIsShown) {
     EXPECT_EQ(5, controlsAtInit);
     EXPECT_EQ(static_cast<UINT>(WM_SIZE), state.seen[1].message);
     EXPECT_EQ(static_cast<WPARAM>(SIZE_RESTORED), state.seen[1].wParam);
-    EXPECT_EQ(360, LOWORD(state.seen[1].lParam));
-    EXPECT_EQ(90, HIWORD(state.seen[1].lParam));
+    EXPECT_EQ(Width, LOWORD(state.seen[1].lParam));
+    EXPECT_EQ(Height, HIWORD(state.seen[1].lParam));
     EXPECT_FALSE(state.seen[1].visible);
     EXPECT_EQ(1u, MessagesAmong({WM_INITDIALOG}).size()) << "the platform's own WM_INITDIALOG is absorbed";
     EXPECT_FALSE(IsWindow(dialog));
 }
 
-TEST_F(DialogLayerTest, ShownCentredWithTheExactClientSizeAndStyles) {
+// In pixel units the client area has exactly the size asked for, whatever the frame; the
+// window is centred on the work area; every control gets the dialog's font.
+TEST_F(DialogLayerTest, ShownCentredWithTheExactClientSizeAndTheDialogFont) {
     RECT client{}, window{}, work{};
-    DWORD styles[6] = {};
     HFONT dialogFont = nullptr, controlFont = nullptr;
     bool visibleInLoop = false;
+    char face[LF_FACESIZE] = {};
     state.react = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message == WM_INITDIALOG) {
             PostMessageA(dialog, Continue, 0, 0);
@@ -286,36 +269,23 @@ TEST_F(DialogLayerTest, ShownCentredWithTheExactClientSizeAndStyles) {
             GetClientRect(dialog, &client);
             GetWindowRect(dialog, &window);
             SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-            styles[0] = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
-            for (int i = 1; i <= 5; ++i)
-                styles[i] = static_cast<DWORD>(GetWindowLongA(GetDlgItem(dialog, 1000 + i), GWL_STYLE));
             dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-            controlFont = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, 1004, WM_GETFONT, 0, 0));
-            char face[LF_FACESIZE] = {};
+            controlFont = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, Button, WM_GETFONT, 0, 0));
             LOGFONTA font{};
             if (GetObjectA(dialogFont, sizeof font, &font)) std::strcpy(face, font.lfFaceName);
-            EXPECT_STREQ("MS Sans Serif", face);
             PostClose(dialog);
         }
         return 0;
     };
-    RunModal(BuildInstallerShape(), RecordingCallback);
+    RunModal(BuildLayerDialog(), RecordingCallback);
 
     EXPECT_TRUE(visibleInLoop);
-    EXPECT_EQ(360, client.right - client.left);
-    EXPECT_EQ(90, client.bottom - client.top);
+    EXPECT_EQ(Width, client.right - client.left);
+    EXPECT_EQ(Height, client.bottom - client.top);
     const long width = window.right - window.left, height = window.bottom - window.top;
     EXPECT_NEAR((work.left + work.right - width) / 2, window.left, 1) << "centred on the work area";
     EXPECT_NEAR((work.top + work.bottom - height) / 2, window.top, 1);
-    // Shown by RunModal; the platform clips every top-level window from its siblings.
-    EXPECT_EQ(0x80C808D4u, styles[0] & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS))
-        << std::hex << styles[0];
-    EXPECT_TRUE(styles[0] & WS_VISIBLE);
-    EXPECT_EQ(0x50000003u, styles[1]) << std::hex << styles[1];
-    EXPECT_EQ(0x50000000u, styles[2]) << std::hex << styles[2];
-    EXPECT_EQ(0x50000000u, styles[3]) << std::hex << styles[3];
-    EXPECT_EQ(0x50010000u, styles[4]) << std::hex << styles[4];
-    EXPECT_EQ(0x50000103u, styles[5]) << std::hex << styles[5];
+    EXPECT_STREQ("MS Sans Serif", face);
     EXPECT_NE(nullptr, dialogFont);
     EXPECT_EQ(dialogFont, controlFont) << "every control gets the dialog's font";
 }
@@ -325,7 +295,7 @@ TEST_F(DialogLayerTest, CloseCommandEndsWithZeroAndTheseMessagesInOrder) {
         if (message == WM_INITDIALOG) PostClose(dialog);
         return 0;
     };
-    EXPECT_EQ(0, RunModal(BuildInstallerShape(), RecordingCallback));
+    EXPECT_EQ(0, RunModal(BuildLayerDialog(), RecordingCallback));
     std::vector<UINT> order = MessagesAmong({WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY, WM_NCDESTROY});
     std::vector<UINT> expected{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY, WM_NCDESTROY};
     EXPECT_EQ(expected, order);
@@ -337,7 +307,7 @@ TEST_F(DialogLayerTest, EndValueGivenToCloseDialogReachesRunModal) {
         if (message == Continue) CloseDialog(dialog, -7);
         return 0;
     };
-    EXPECT_EQ(-7, RunModal(BuildInstallerShape(), RecordingCallback));
+    EXPECT_EQ(-7, RunModal(BuildLayerDialog(), RecordingCallback));
 }
 
 TEST_F(DialogLayerTest, CallbackThatHandlesTheCloseCommandKeepsTheDialogOpen) {
@@ -355,7 +325,7 @@ TEST_F(DialogLayerTest, CallbackThatHandlesTheCloseCommandKeepsTheDialogOpen) {
         }
         return 0;
     };
-    EXPECT_EQ(0, RunModal(BuildInstallerShape(), RecordingCallback));
+    EXPECT_EQ(0, RunModal(BuildLayerDialog(), RecordingCallback));
     EXPECT_TRUE(openAfterRefusal);
     EXPECT_EQ(2, closeCommands);
     EXPECT_EQ(1u, MessagesAmong({WM_CLOSE}).size());
@@ -365,7 +335,7 @@ TEST_F(DialogLayerTest, EscapeSendsIdCancelButDoesNotClose) {
     bool shownAfterEscape = false;
     state.react = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message == WM_INITDIALOG) {
-            PostMessageA(GetDlgItem(dialog, 1004), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+            PostMessageA(GetDlgItem(dialog, Button), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
             PostMessageA(dialog, Continue, 0, 0);
         }
         if (message == Continue) {
@@ -374,30 +344,30 @@ TEST_F(DialogLayerTest, EscapeSendsIdCancelButDoesNotClose) {
         }
         return 0;
     };
-    RunModal(BuildInstallerShape(), RecordingCallback);
+    RunModal(BuildLayerDialog(), RecordingCallback);
     EXPECT_EQ(1, CommandsFrom(IDCANCEL, 0));
     EXPECT_TRUE(shownAfterEscape) << "open, visible and enabled";
 }
 
-TEST_F(DialogLayerTest, OnlyTheLinkIconReportsClicks) {
+TEST_F(DialogLayerTest, OnlyTheNotifyingImageReportsClicks) {
     state.react = [](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message == WM_INITDIALOG) {
-            for (int id : {1001, 1002, 1003, 1005}) {
+            for (int id : {StatusImage, FirstLabel, SecondLabel, NotifyingImage}) {
                 HWND control = GetDlgItem(dialog, id);
                 PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
                 PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
             }
-            PostMessageA(GetDlgItem(dialog, 1005), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
-            PostMessageA(GetDlgItem(dialog, 1001), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+            PostMessageA(GetDlgItem(dialog, NotifyingImage), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+            PostMessageA(GetDlgItem(dialog, StatusImage), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
             PostClose(dialog);
         }
         return 0;
     };
-    RunModal(BuildInstallerShape(), RecordingCallback);
-    EXPECT_EQ(1, CommandsFrom(1005, STN_CLICKED));
-    EXPECT_EQ(1, CommandsFrom(1005, STN_DBLCLK));
-    EXPECT_EQ(0, CommandsFrom(1001, STN_CLICKED) + CommandsFrom(1001, STN_DBLCLK));
-    EXPECT_EQ(0, CommandsFrom(1002, STN_CLICKED) + CommandsFrom(1003, STN_CLICKED));
+    RunModal(BuildLayerDialog(), RecordingCallback);
+    EXPECT_EQ(1, CommandsFrom(NotifyingImage, STN_CLICKED));
+    EXPECT_EQ(1, CommandsFrom(NotifyingImage, STN_DBLCLK));
+    EXPECT_EQ(0, CommandsFrom(StatusImage, STN_CLICKED) + CommandsFrom(StatusImage, STN_DBLCLK));
+    EXPECT_EQ(0, CommandsFrom(FirstLabel, STN_CLICKED) + CommandsFrom(SecondLabel, STN_CLICKED));
 }
 
 TEST_F(DialogLayerTest, TextAndEnablingActOnTheFoundControlOnly) {
@@ -405,13 +375,13 @@ TEST_F(DialogLayerTest, TextAndEnablingActOnTheFoundControlOnly) {
     bool buttonEnabled = true, dialogEnabledBefore = false, dialogEnabled = true;
     state.react = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
         if (message != WM_INITDIALOG) return 0;
-        SetControlText(dialog, 1002, "Caf\xE9 ready");
+        SetControlText(dialog, FirstLabel, "Caf\xE9 ready");
         SetControlText(dialog, 4242, "nobody");
-        GetDlgItemTextA(dialog, 1002, text, sizeof text);
+        GetDlgItemTextA(dialog, FirstLabel, text, sizeof text);
         GetWindowTextA(dialog, caption, sizeof caption);
-        EnableControl(dialog, 1004, false);
+        EnableControl(dialog, Button, false);
         EnableControl(dialog, 4242, false);
-        buttonEnabled = IsWindowEnabled(GetDlgItem(dialog, 1004)) != FALSE;
+        buttonEnabled = IsWindowEnabled(GetDlgItem(dialog, Button)) != FALSE;
         dialogEnabledBefore = IsWindowEnabled(dialog) != FALSE;
         EnableControl(dialog, DialogItself, false);
         dialogEnabled = IsWindowEnabled(dialog) != FALSE;
@@ -419,9 +389,9 @@ TEST_F(DialogLayerTest, TextAndEnablingActOnTheFoundControlOnly) {
         PostClose(dialog);
         return 0;
     };
-    RunModal(BuildInstallerShape(), RecordingCallback);
+    RunModal(BuildLayerDialog(), RecordingCallback);
     EXPECT_STREQ("Caf\xE9 ready", text);
-    EXPECT_STREQ("VLC Turnix", caption) << "an unknown id fell back to the dialog";
+    EXPECT_STREQ("Layer test", caption) << "an unknown id fell back to the dialog";
     EXPECT_FALSE(buttonEnabled);
     EXPECT_TRUE(dialogEnabledBefore) << "an unknown id fell back to the dialog";
     EXPECT_FALSE(dialogEnabled);
@@ -435,14 +405,16 @@ TEST_F(DialogLayerTest, LayerDestroysItsOwnIconsButNotImagesPlacedFromOutside) {
         if (message != WM_INITDIALOG) return 0;
         big = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
         small = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
-        startImage = reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, 1001, STM_GETIMAGE, IMAGE_ICON, 0));
-        SendDlgItemMessageA(dialog, 1001, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(outsideCopy));
-        namedImage = reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, 1006, STM_GETIMAGE, IMAGE_ICON, 0));
+        startImage =
+            reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, StatusImage, STM_GETIMAGE, IMAGE_ICON, 0));
+        SendDlgItemMessageA(dialog, StatusImage, STM_SETIMAGE, IMAGE_ICON,
+                            reinterpret_cast<LPARAM>(outsideCopy));
+        namedImage = reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, 16, STM_GETIMAGE, IMAGE_ICON, 0));
         PostClose(dialog);
         return 0;
     };
-    HWND dialog = BuildInstallerShape();
-    AddControl(dialog, ControlKind::Image, 1006, "ico1", 0, 0, 32, 32, 0, 0);
+    HWND dialog = BuildLayerDialog();
+    AddControl(dialog, ControlKind::Image, 16, "ico1", 0, 0, 32, 32, 0, 0);
     RunModal(dialog, RecordingCallback);
 
     EXPECT_EQ(nullptr, startImage) << "an empty name leaves the image control empty";
@@ -465,7 +437,7 @@ TEST_F(DialogLayerTest, CaptionIconsAreScaledFromTheIconGroup) {
         PostClose(dialog);
         return 0;
     };
-    RunModal(BuildInstallerShape(), RecordingCallback);
+    RunModal(BuildLayerDialog(), RecordingCallback);
     EXPECT_EQ(32, big.cx);
     EXPECT_EQ(32, big.cy);
     EXPECT_EQ(16, small.cx);
@@ -490,7 +462,7 @@ TEST_F(DialogLayerTest, CallbackClaimingNcDestroyStillFreesTheLayersIcons) {
         }
         return message == WM_NCDESTROY ? 1 : 0;
     };
-    RunModal(BuildInstallerShape(), RecordingCallback);
+    RunModal(BuildLayerDialog(), RecordingCallback);
     ASSERT_NE(nullptr, big);
     EXPECT_FALSE(IconAlive(big));
 }

@@ -7,10 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
 #include "support/ShellFolders.h"
-#include "support/TestFiles.h"
 
 namespace {
+
+// Roaming folders that are not the local folder's twin with "\local\" turned into "\roaming\",
+// relative to a scratch folder: an account named "Local", and a roaming folder redirected away
+// from the local one, as to a server share. Plain letters, which every code page holds.
+struct RoamingLayout {
+    const wchar_t* roaming;
+    const wchar_t* local;
+};
+constexpr RoamingLayout RoamingLayouts[] = {
+    {L"Users\\Local\\AppData\\Roaming", L"Users\\Local\\AppData\\Local"},
+    {L"Share\\Profiles\\user", L"Machine\\Local"},
+};
 
 // Account folders in any script, inside the ANSI code page or not, are lowered as text; nothing
 // else is changed, whatever the words in the path.
@@ -56,7 +68,8 @@ TEST(ScriptFolderChainOf, FoldersBelowTheRoamingFolderOrNone) {
 class RoamingFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(GetScratchRoot(root_));
+        root_ = ScratchRoot();
+        ASSERT_FALSE(root_.empty()) << "USERPROFILE is not set";
         MakeFolders(root_);
     }
 

@@ -9,13 +9,15 @@
 #include <algorithm>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ExtensionFolder.h"
 #include "ScriptInstall.h"
 #include "VlcSettings.h"
+#include "support/Files.h"
 #include "support/ShellFolders.h"
-#include "support/TestFiles.h"
+#include "support/TestCase.h"
 
 namespace {
 
@@ -30,7 +32,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(GetCaseFolder(L"install Алексей 李雷", caseFolder_));
         ASSERT_NO_FATAL_FAILURE(UseRoaming(caseFolder_ + L"Roaming"));
         for (int i = 0; i < 2; ++i) {
-            script_[i] = ReadBytes(TestFolder() + L"script-copies\\" + SourceFiles[i]);
+            script_[i] = ReadBytes(ExeFolder() + L"script-copies\\" + SourceFiles[i]);
             ASSERT_FALSE(script_[i].empty()) << SourceFiles[i] << " was not copied to the build folder";
         }
     }
@@ -204,15 +206,30 @@ TEST_F(InstallTest, FileInTheWayOfAFolderIsLeftAndNothingIsMade) {
     ExpectNeitherInstalled();
 }
 
-// Same size as the script but one byte off, so only a full content check tells them apart.
-TEST_F(InstallTest, ReadOnlyEarlierFileStaysUnchangedAndIsNotTheScript) {
-    std::string older = script_[0];
-    older[older.size() / 2] ^= 1;
-    WriteBytes(PathOf(0), older);
-    ASSERT_TRUE(SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY));
-    InstallScripts();
-    EXPECT_EQ(ReadBytes(PathOf(0)), older);
-    ExpectOnlySecondInstalled();
+// A read-only earlier file stays as it was, and counts as installed only if it is exactly the
+// script: one byte off at the same size, or the script with the tail of an older copy, is not.
+TEST_F(InstallTest, ReadOnlyEarlierFileStaysUnchangedAndCountsOnlyIfExact) {
+    std::string oneByteOff = script_[0];
+    oneByteOff[oneByteOff.size() / 2] ^= 1;
+    const std::pair<const char*, std::string> earlier[] = {
+        {"one byte off", oneByteOff},
+        {"the script with a tail", script_[0] + "\r\n-- the tail of an older copy\r\n"},
+        {"an older, shorter script", "-- Turnix 0.0.0\r\n"},
+        {"the script itself", script_[0]},
+    };
+    for (const auto& [what, bytes] : earlier) {
+        SCOPED_TRACE(what);
+        SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteBytes(PathOf(0), bytes);
+        ASSERT_TRUE(SetFileAttributesW(PathOf(0).c_str(), FILE_ATTRIBUTE_READONLY));
+        InstallScripts();
+        EXPECT_EQ(ReadBytes(PathOf(0)), bytes);
+        if (bytes == script_[0]) {
+            ExpectBothInstalled();
+        } else {
+            ExpectOnlySecondInstalled();
+        }
+    }
 }
 
 // Such files survive the removal and are rewritten in place: the old tail must not remain.

@@ -47,25 +47,19 @@ HICON ImageOf(HWND dialog, int id) {
     return reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, id, STM_GETIMAGE, IMAGE_ICON, 0));
 }
 
-int IconWidth(HICON icon) {
-    ICONINFO info{};
-    BITMAP bitmap{};
-    if (!GetIconInfo(icon, &info)) return 0;
-    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
-
 TEST(MainDialog, OpensAsTheInstallerDescribesIt) {
     RunMainDialog([](HWND dialog) {
         char caption[32] = {};
         GetWindowTextA(dialog, caption, sizeof caption);
         EXPECT_STREQ("VLC Turnix", caption);
-        RECT client{};
+        RECT client{}, window{}, work{};
         GetClientRect(dialog, &client);
         EXPECT_EQ(360, client.right);
         EXPECT_EQ(90, client.bottom);
+        GetWindowRect(dialog, &window);
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_NEAR((work.left + work.right - (window.right - window.left)) / 2, window.left, 1) << "centred";
+        EXPECT_NEAR((work.top + work.bottom - (window.bottom - window.top)) / 2, window.top, 1);
         EXPECT_EQ(nullptr, GetWindow(dialog, GW_OWNER));
         // Popup, caption, close box, modal frame; the layer adds centring, its font and the 3D look,
         // RunModal shows it, and the platform clips every top-level window from its siblings.
@@ -155,7 +149,7 @@ TEST(SetStatusIcon, ShowsTheShellIconAfterTheNumberAtTheGivenSize) {
         SetStatusIcon(dialog, StatusImageId, 6, 48);
         HICON shown = ImageOf(dialog, StatusImageId);
         ASSERT_NE(nullptr, shown);
-        EXPECT_EQ(48, IconWidth(shown));
+        EXPECT_EQ(48, IconSize(shown).cx);
         // Same picture as resource 7: compare the colour bits.
         ICONINFO a{}, b{};
         ASSERT_TRUE(GetIconInfo(shown, &a));
@@ -169,7 +163,7 @@ TEST(SetStatusIcon, ShowsTheShellIconAfterTheNumberAtTheGivenSize) {
             DeleteObject(h);
 
         SetStatusIcon(dialog, LinkIconId, 6, 16);
-        EXPECT_EQ(16, IconWidth(ImageOf(dialog, LinkIconId)));
+        EXPECT_EQ(16, IconSize(ImageOf(dialog, LinkIconId)).cx);
     });
     DestroyIcon(reference);
     FreeLibrary(shell);

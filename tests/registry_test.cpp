@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "support/RegistryFixtures.h"
+
 namespace {
 
 const char Sandbox[] = "Software\\TurnixTest\\Registry";
@@ -20,16 +22,8 @@ void DeleteSandbox() {
 // Writes one value (name "" for the default value) below the sandbox, creating the key.
 void SetValue(const std::string& subkey, const std::string& name, DWORD type, const std::string& data,
               REGSAM view = 0, HKEY root = HKEY_CURRENT_USER, const std::string& base = SandboxPath) {
-    HKEY key = nullptr;
     const std::string path = subkey.empty() ? base : base + "\\" + subkey;
-    ASSERT_EQ(
-        RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
-        ERROR_SUCCESS)
-        << path;
-    const LONG status = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                                       static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
-    ASSERT_EQ(status, ERROR_SUCCESS) << name;
+    ASSERT_TRUE(SetRegValue(root, path, name, type, data, view)) << path << " [" << name << "]";
 }
 
 void SetString(const std::string& subkey, const std::string& name, const std::string& text) {

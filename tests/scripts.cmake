@@ -13,13 +13,3 @@ endforeach()
 add_test(NAME scripts_layout
     COMMAND ${TURNIX_LUA52} ${CMAKE_CURRENT_SOURCE_DIR}/lua/layout_test.lua
             ${CMAKE_SOURCE_DIR}/scripts ${CMAKE_SOURCE_DIR}/app/AuthorPage.h)
-
-# The resources "RCW" and "RCCW" and the version block of the built program, under Wine.
-if(TARGET turnix)
-    turnix_wine_test(scripts_resource_test SOURCES scripts_test.cpp)
-    target_compile_definitions(scripts_resource_test PRIVATE "TURNIX_EXE_UNIX_PATH=\"$<TARGET_FILE:turnix>\""
-        "TURNIX_VERSION_TEXT=\"${TURNIX_VERSION_TEXT}\""
-        "TURNIX_VERSION_NUMBERS=${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${PROJECT_VERSION_TWEAK}")
-    target_link_libraries(scripts_resource_test PRIVATE version)
-    add_dependencies(scripts_resource_test turnix)
-endif()

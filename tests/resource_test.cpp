@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "support/TestFiles.h"
+#include "support/Files.h"
+#include "support/TestCase.h"
 
 namespace {
 
@@ -22,16 +23,14 @@ constexpr Script Scripts[] = {{"RCW", L"turnix-cw.lua"}, {"RCCW", L"turnix-ccw.l
 constexpr WORD EnglishUnitedStates = 1033;
 
 // The copies that the build put beside this test (the source tree may be out of reach).
-std::string ReadScriptFile(const wchar_t* name) {
-    return ReadBytes(TestFolder() + L"script-copies\\" + name);
-}
+std::string ReadScriptFile(const wchar_t* name) { return ReadBytes(ExeFolder() + L"script-copies\\" + name); }
 
 class ProgramFile : public ::testing::Test {
 protected:
     void SetUp() override {
         path_ = ProgramPath();
-        module_ = LoadLibraryExA(path_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(module_, nullptr) << path_ << ": error " << GetLastError();
+        module_ = LoadLibraryExW(path_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module_, nullptr) << testing::PrintToString(path_) << ": error " << GetLastError();
     }
     void TearDown() override {
         if (module_) FreeLibrary(module_);
@@ -46,7 +45,7 @@ protected:
         return std::string(static_cast<const char*>(bytes), SizeofResource(module_, found));
     }
 
-    std::string path_;
+    std::wstring path_;
     HMODULE module_ = nullptr;
 };
 
@@ -114,7 +113,7 @@ TEST_F(ProgramFile, EachScriptIsInEnglishUnitedStatesAlone) {
 class VersionBlock : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = Widen(ProgramPath());
+        path_ = ProgramPath();
         const DWORD size = GetFileVersionInfoSizeW(path_.c_str(), nullptr);
         ASSERT_GT(size, 0u) << "no version block, error " << GetLastError();
         block_.resize(size);

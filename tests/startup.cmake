@@ -1,0 +1,1 @@
+turnix_wine_test(startup_test SOURCES startup_test.cpp LIBS turnix_startup)
