@@ -1,34 +1,54 @@
-// Measures the installer against the baseline dialog programs, all started here as a user
-// would start them, and prints two Markdown tables: figure, value, baseline, ratio; and the
-// start-up times of the installer and both floors with their spread.
-// Usage: turnix_bench <installer exe> <baseline exe> <baseline with loads exe> [runs, default 15]
+// Measures the installer against the two floor programs, all started as a user starts them. Prints
+// the rows that take running them (idle time, install time, peak working set), to follow the size
+// rows that tools/bench.sh reads from the files, then the start-up table with its spread.
+// Usage: turnix_bench <installer exe> <floor 1 exe> <floor 2 exe> [runs, default 15]
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "ImageSizes.h"
 #include "Probe.h"
-#include "Sandbox.h"
+#include "support/Files.h"
+#include "support/ProgramProcess.h"
+#include "support/RegistryFixtures.h"
+#include "support/ShellFolders.h"
+#include "support/StateTexts.h"
 
 namespace {
 
 constexpr int FirstLine = 1002;
 constexpr int SecondLine = 1003;
 constexpr int InstallButton = 1004;
-constexpr char ReadyFirst[] = "VLC was detected on your system.";
-constexpr char ReadySecond[] = "Ready to install the extension.";
-constexpr char InstalledFirst[] = "Extension correctly installed. Please restart VLC.";
-constexpr char InstalledSecond[] = "You can now rotate videos via View > Turnix...";
-constexpr char FailedFirst[] = "There was a problem installing the extension !";
-constexpr char WarningFirst[] = "Extension was already installed previously.";
-
 constexpr double WindowTimeout = 30;  // a cold Wine start under emulation takes seconds
 constexpr double CloseTimeout = 10;
 constexpr DWORD IdleMilliseconds = 10000;
+constexpr DWORD PollMilliseconds = 1;  // the times are no finer than this
+// UTF-16, so that they are found whatever the ANSI code page; in ListFolder's order.
+const std::vector<std::wstring> Scripts = {L"Turnix+90\u00B0.lua", L"Turnix-90\u00B0.lua"};
+
+// Installed is complete once its last step, disabling the button, is done.
+bool Shows(HWND dialog, const StateTexts& state, bool buttonEnabled) {
+    return ControlText(dialog, FirstLine) == state.firstLine &&
+           ControlText(dialog, SecondLine) == state.secondLine &&
+           (IsWindowEnabled(GetDlgItem(dialog, InstallButton)) != FALSE) == buttonEnabled;
+}
+
+bool StatusTextsSet(HWND dialog) {
+    return !ControlText(dialog, FirstLine).empty() && !ControlText(dialog, SecondLine).empty();
+}
+
+bool OtherOutcomeShown(HWND dialog) {
+    const std::string first = ControlText(dialog, FirstLine);
+    for (const StateTexts& state : {shown::NotDetected, shown::Warning, shown::Failed, shown::CannotLoad})
+        if (first == state.firstLine) return true;
+    return false;
+}
+
+bool VisibleOnly(HWND) { return true; }
 
 double Median(std::vector<double> values) {
     if (values.empty()) return -1;
@@ -38,35 +58,10 @@ double Median(std::vector<double> values) {
 }
 
 // Minimum, median and maximum: one run's noise shows in the spread, not in the figure kept.
-struct Spread {
-    double min = -1, median = -1, max = -1;
-};
-
-Spread SpreadOf(const std::vector<double>& values) {
-    if (values.empty()) return {};
-    const auto range = std::minmax_element(values.begin(), values.end());
-    return {*range.first, Median(values), *range.second};
-}
-
-bool StatusTextsSet(HWND dialog) {
-    return !ControlText(dialog, FirstLine).empty() && !ControlText(dialog, SecondLine).empty();
-}
-
-bool ReadyShown(HWND dialog) {
-    return ControlText(dialog, FirstLine) == ReadyFirst && ControlText(dialog, SecondLine) == ReadySecond &&
-           IsWindowEnabled(GetDlgItem(dialog, InstallButton));
-}
-
-// Installed is complete once its last step, disabling the button, is done.
-bool InstalledShown(HWND dialog) {
-    return ControlText(dialog, FirstLine) == InstalledFirst &&
-           ControlText(dialog, SecondLine) == InstalledSecond &&
-           !IsWindowEnabled(GetDlgItem(dialog, InstallButton));
-}
-
-bool OtherOutcomeShown(HWND dialog) {
-    const std::string first = ControlText(dialog, FirstLine);
-    return first == FailedFirst || first == WarningFirst;
+std::array<double, 3> SpreadOf(std::vector<double> values) {
+    if (values.empty()) return {-1, -1, -1};
+    std::sort(values.begin(), values.end());
+    return {values.front(), Median(values), values.back()};
 }
 
 struct Sample {
@@ -74,75 +69,87 @@ struct Sample {
     double peakBytes = 0;
 };
 
-// From CreateProcessA until ready() holds for the visible window, then closed again.
-Sample TimeStart(const std::string& exe, bool (*ready)(HWND)) {
+// From CreateProcessW until ready() holds for the visible window, then closed again.
+Sample TimeStart(const std::wstring& exe, bool (*ready)(HWND)) {
     Sample sample;
-    Launch launch;
-    if (!launch.Start(exe)) return sample;
-    HWND window = launch.WaitForWindow(ready, WindowTimeout);
+    ProgramProcess program;
+    HWND window =
+        program.Start(exe) ? program.WaitForWindow(ready, WindowTimeout, PollMilliseconds) : nullptr;
     if (!window) return sample;
-    const double seconds = Seconds() - launch.StartedAt();
-    sample.peakBytes = PeakWorkingSet(launch.Process());
-    if (launch.Close(window, CloseTimeout)) sample.seconds = seconds;
+    const double seconds = Seconds() - program.StartedAt();
+    sample.peakBytes = PeakWorkingSet(program.Process());
+    if (program.Close(window, CloseTimeout) == 0) sample.seconds = seconds;
     return sample;
 }
 
-// Processor time the shown, untouched program spends over the idle period.
-double IdleProcessorSeconds(const std::string& exe, bool (*ready)(HWND)) {
-    Launch launch;
-    if (!launch.Start(exe)) return -1;
-    HWND window = launch.WaitForWindow(ready, WindowTimeout);
+double IdleProcessorSeconds(const std::wstring& exe, bool (*ready)(HWND)) {
+    ProgramProcess program;
+    HWND window =
+        program.Start(exe) ? program.WaitForWindow(ready, WindowTimeout, PollMilliseconds) : nullptr;
     if (!window) return -1;
     Sleep(500);  // past the tail of the start-up
-    const ProcessorTime before = ReadProcessorTime(launch.Process());
-    Sleep(IdleMilliseconds);
-    const ProcessorTime after = ReadProcessorTime(launch.Process());
-    if (!launch.Close(window, CloseTimeout)) return -1;
-    return ProcessorSecondsBetween(before, after);
+    const double seconds = ProcessorSecondsOver(program.Process(), IdleMilliseconds);
+    return program.Close(window, CloseTimeout) == 0 ? seconds : -1;
 }
 
 // From the press of the install button until Installed is shown; error says why a run failed.
-Sample TimeInstall(const std::string& exe, const Sandbox& sandbox, std::string& error) {
+Sample TimeInstall(const std::wstring& exe, const std::wstring& roaming, std::string& error) {
     Sample sample;
-    if (!sandbox.RemoveInstallation()) {
+    // As on a VLC that never had an extension: the press makes all three folders.
+    const std::wstring vlc = roaming + L"\\vlc\\";
+    RemoveTree(vlc);
+    if (GetFileAttributesW(vlc.c_str()) != INVALID_FILE_ATTRIBUTES) {
         error = "the scripts and folders of the run before could not be removed";
         return sample;
     }
-    Launch launch;
-    if (!launch.Start(exe)) {
-        error = "the installer could not be started";
-        return sample;
-    }
-    HWND dialog = launch.WaitForWindow(StatusTextsSet, WindowTimeout);
-    if (!dialog || !ReadyShown(dialog)) {
+    ProgramProcess program;
+    HWND dialog =
+        program.Start(exe) ? program.WaitForWindow(StatusTextsSet, WindowTimeout, PollMilliseconds) : nullptr;
+    if (!dialog || !Shows(dialog, shown::Ready, true)) {
         error = dialog ? "the dialog shows \"" + ControlText(dialog, FirstLine) + "\", not Ready"
-                       : "the dialog never showed its status";
+                       : "the installer never showed its status";
         return sample;
     }
     const double pressed = Seconds();
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(InstallButton, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, InstallButton)));
     bool installed = false;
-    while (Seconds() - pressed < WindowTimeout) {
-        if ((installed = InstalledShown(dialog)) || OtherOutcomeShown(dialog)) break;
-        Sleep(1);
-    }
+    while (!(installed = Shows(dialog, shown::Installed, false)) && !OtherOutcomeShown(dialog) &&
+           Seconds() - pressed < WindowTimeout)
+        Sleep(PollMilliseconds);
     const double seconds = Seconds() - pressed;
     if (!installed) {
         error = "after the press the dialog shows \"" + ControlText(dialog, FirstLine) + "\"";
-        return sample;
+    } else if (ListFolder(vlc + L"lua\\extensions\\") != Scripts) {
+        error = "Installed is shown but the extensions folder does not hold exactly the two scripts";
+    } else {
+        sample.peakBytes = PeakWorkingSet(program.Process());
+        if (program.Close(dialog, CloseTimeout) == 0) sample.seconds = seconds;
+        if (sample.seconds < 0) error = "the installer did not end with exit code 0";
     }
-    if (!sandbox.ScriptsPresent()) {
-        error = "Installed is shown but the scripts are not in the extensions folder";
-        return sample;
-    }
-    sample.peakBytes = PeakWorkingSet(launch.Process());
-    if (!launch.Close(dialog, CloseTimeout)) {
-        error = "the installer did not end with exit code 0";
-        return sample;
-    }
-    sample.seconds = seconds;
     return sample;
+}
+
+struct Contender {
+    std::wstring exe;
+    bool (*ready)(HWND);
+    std::vector<double> seconds, peakBytes;
+};
+
+// Interleaved in rotating order, so that none always follows the same one, after one start of
+// each that fills the caches and is not counted.
+void MeasureStartUp(Contender (&contenders)[3], int runs) {
+    for (const Contender& contender : contenders)
+        TimeStart(contender.exe, contender.ready);
+    for (int run = 0; run < runs; ++run) {
+        for (int turn = 0; turn < 3; ++turn) {
+            Contender& next = contenders[(run + turn) % 3];
+            const Sample sample = TimeStart(next.exe, next.ready);
+            if (sample.seconds < 0) continue;
+            next.seconds.push_back(sample.seconds);
+            next.peakBytes.push_back(sample.peakBytes);
+        }
+    }
 }
 
 std::string Number(double value, int decimals) {
@@ -153,8 +160,7 @@ std::string Number(double value, int decimals) {
 }
 
 std::string Ratio(double value, double baseline) {
-    if (value < 0 || baseline <= 0) return "n/a";
-    return Number(value / baseline, 2);
+    return value < 0 || baseline <= 0 ? "n/a" : Number(value / baseline, 2);
 }
 
 void PrintRow(const std::string& figure, double value, double baseline, int decimals) {
@@ -163,157 +169,93 @@ void PrintRow(const std::string& figure, double value, double baseline, int deci
                 Ratio(value, baseline).c_str());
 }
 
-struct Results {
-    ImageSizes installer, baseline;
-    bool sizesMeasured = false;
-    bool statusShown = false;
-    std::vector<double> installerStart, baselineStart, loadsStart;
-    std::vector<double> installerStartPeak, baselinePeak;
-    double installerIdle = -1, baselineIdle = -1;
-    std::vector<double> install, installPeak;
-    std::string installProblem;
-};
-
-bool VisibleOnly(HWND) { return true; }
-
-void MeasureStartUp(const std::string& installer, const std::string& baseline, const std::string& loads,
-                    int runs, Results& results) {
-    // The first start of each program fills the caches and is not counted. It also shows
-    // whether the installer sets its status texts at all.
-    TimeStart(baseline, VisibleOnly);
-    TimeStart(loads, VisibleOnly);
-    results.statusShown = TimeStart(installer, StatusTextsSet).seconds >= 0;
-    // One entry per program: what it is, when it counts as started, where its figures go.
-    struct Contender {
-        const std::string& exe;
-        bool (*ready)(HWND);
-        std::vector<double>& seconds;
-        std::vector<double>* peaks;
-    };
-    const Contender contenders[] = {
-        {installer, results.statusShown ? StatusTextsSet : VisibleOnly, results.installerStart,
-         &results.installerStartPeak},
-        {baseline, VisibleOnly, results.baselineStart, &results.baselinePeak},
-        {loads, VisibleOnly, results.loadsStart, nullptr},
-    };
-    for (int run = 0; run < runs; ++run) {
-        for (int turn = 0; turn < 3; ++turn) {
-            // Rotate which program goes first, so none always follows the same one.
-            const Contender& next = contenders[(run + turn) % 3];
-            const Sample sample = TimeStart(next.exe, next.ready);
-            if (sample.seconds < 0) continue;
-            next.seconds.push_back(sample.seconds);
-            if (next.peaks) next.peaks->push_back(sample.peakBytes);
-        }
-    }
-}
-
-void MeasureInstall(const std::string& installer, const Sandbox& sandbox, int runs, Results& results) {
-    for (int run = 0; run < runs; ++run) {
-        std::string error;
-        const Sample sample = TimeInstall(installer, sandbox, error);
-        if (sample.seconds < 0) {
-            results.installProblem = error;
-            results.install.clear();
-            break;
-        }
-        results.install.push_back(sample.seconds);
-        results.installPeak.push_back(sample.peakBytes);
-    }
-}
-
-void PrintTable(const Results& r) {
-    const double kib = 1024, mib = 1024 * 1024;
-    std::printf("| Figure | Value | Baseline | Ratio |\n|---|---:|---:|---:|\n");
-    if (r.sizesMeasured) {
-        PrintRow("File size (KiB)", r.installer.file / kib, r.baseline.file / kib, 1);
-        PrintRow("File size without the icon (KiB)", (r.installer.file - r.installer.icons) / kib,
-                 (r.baseline.file - r.baseline.icons) / kib, 1);
-        PrintRow(".text section (KiB)", r.installer.text / kib, r.baseline.text / kib, 1);
-    } else {
-        PrintRow("File size (KiB)", -1, -1, 1);
-    }
-    PrintRow("Idle processor time over 10 s (ms)", r.installerIdle * 1000, r.baselineIdle * 1000, 1);
-    if (r.installProblem.empty()) {
-        PrintRow(
-            "Install time, press to Installed, median of " + std::to_string(r.install.size()) + " runs (ms)",
-            Median(r.install) * 1000, -1, 0);
-        PrintRow("Peak working set after an install (MiB)", Median(r.installPeak) / mib,
-                 Median(r.baselinePeak) / mib, 1);
-    } else {
-        std::printf("| Install time | not measured: %s | - | n/a |\n", r.installProblem.c_str());
-        PrintRow("Peak working set after start-up, no install (MiB)", Median(r.installerStartPeak) / mib,
-                 Median(r.baselinePeak) / mib, 1);
-    }
-}
-
 void PrintSpreadRow(const std::string& what, const std::vector<double>& seconds, int runs) {
-    const Spread spread = SpreadOf(seconds);
+    const auto ms = SpreadOf(seconds);
     std::printf("| %s, %zu of %d runs | %s | %s | %s |\n", what.c_str(), seconds.size(), runs,
-                Number(spread.min * 1000, 0).c_str(), Number(spread.median * 1000, 0).c_str(),
-                Number(spread.max * 1000, 0).c_str());
+                Number(ms[0] * 1000, 0).c_str(), Number(ms[1] * 1000, 0).c_str(),
+                Number(ms[2] * 1000, 0).c_str());
 }
 
+// Like with like: minimum to minimum, and so on.
 void PrintRatioRow(const std::string& what, const std::vector<double>& seconds,
                    const std::vector<double>& floor) {
-    const Spread value = SpreadOf(seconds), base = SpreadOf(floor);
-    std::printf("| %s | %s | %s | %s |\n", what.c_str(), Ratio(value.min, base.min).c_str(),
-                Ratio(value.median, base.median).c_str(), Ratio(value.max, base.max).c_str());
+    const auto value = SpreadOf(seconds), base = SpreadOf(floor);
+    std::printf("| %s | %s | %s | %s |\n", what.c_str(), Ratio(value[0], base[0]).c_str(),
+                Ratio(value[1], base[1]).c_str(), Ratio(value[2], base[2]).c_str());
 }
 
-void PrintStartUpTable(const Results& r, int runs) {
-    std::printf("\n| Start-up (ms), runs interleaved | Min | Median | Max |\n|---|---:|---:|---:|\n");
-    PrintSpreadRow(
-        r.statusShown ? "Installer, to status texts shown" : "Installer, to visible (status texts never set)",
-        r.installerStart, runs);
-    PrintSpreadRow("Floor 1: plain dialog", r.baselineStart, runs);
-    PrintSpreadRow("Floor 2: dialog with COM, common controls and a shell32 icon", r.loadsStart, runs);
-    PrintRatioRow("Installer / floor 1", r.installerStart, r.baselineStart);
-    PrintRatioRow("**Installer / floor 2**", r.installerStart, r.loadsStart);
-}
+// Ours by name, so that a killed run's leftovers go too; "" without a profile folder.
+struct ScratchFolder {
+    const std::wstring root = ScratchRoot();
+    const std::wstring path = root.empty() ? root : root + L"bench\\";
+    ScratchFolder() { Clear(); }
+    ~ScratchFolder() { Clear(); }
+    void Clear() const {
+        if (!path.empty()) RemoveTree(path);
+    }
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <installer exe> <baseline exe> <baseline with loads exe> [runs]\n",
-                     argv[0]);
+        std::fprintf(stderr, "usage: %s <installer exe> <floor 1 exe> <floor 2 exe> [runs]\n", argv[0]);
         return 2;
     }
-    const std::string installer = argv[1];
-    const std::string baseline = argv[2];
-    const std::string loads = argv[3];
     const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 15;
+    Contender contenders[3] = {
+        {Widen(argv[1]), StatusTextsSet, {}, {}},
+        {Widen(argv[2]), VisibleOnly, {}, {}},
+        {Widen(argv[3]), VisibleOnly, {}, {}},
+    };
+    const Contender &installer = contenders[0], &floor1 = contenders[1], &floor2 = contenders[2];
 
-    Results results;
-    results.sizesMeasured =
-        MeasureImage(installer, results.installer) && MeasureImage(baseline, results.baseline);
-
-    Sandbox sandbox;
-    if (!sandbox.Prepare()) {
-        std::fprintf(stderr, "bench: the VLC key and the scratch extensions folder could not be set up\n");
+    // The driver is 32-bit as the installer is, so its own registry view is the installer's.
+    const VlcKeySandbox vlcKey(0);
+    const ShellFolderRedirect shellFolders;
+    const ScratchFolder scratch;
+    const std::wstring roaming = scratch.path + L"Roaming";
+    if (!scratch.path.empty()) MakeFolders(roaming + L"\\");
+    if (scratch.path.empty() || GetFileAttributesW(roaming.c_str()) == INVALID_FILE_ATTRIBUTES ||
+        !vlcKey.Set("", "C:\\Program Files\\VideoLAN\\VLC") ||
+        !shellFolders.Point(ShellFolderRedirect::Roaming, roaming)) {
+        std::fprintf(stderr, "bench: the VLC key and the scratch roaming folder could not be set up\n");
         return 1;
     }
-    std::fprintf(stderr, "start-up: %d runs of each of three programs\n", runs);
-    MeasureStartUp(installer, baseline, loads, runs, results);
-    std::fprintf(stderr, "idle: 2 x %u s\n", static_cast<unsigned>(IdleMilliseconds / 1000));
-    results.installerIdle =
-        IdleProcessorSeconds(installer, results.statusShown ? StatusTextsSet : VisibleOnly);
-    results.baselineIdle = IdleProcessorSeconds(baseline, VisibleOnly);
-    std::fprintf(stderr, "install: %d runs\n", runs);
-    if (results.statusShown)
-        MeasureInstall(installer, sandbox, runs, results);
-    else
-        results.installProblem = "the installer never sets its status texts";
-    sandbox.Restore();
 
-    PrintTable(results);
-    PrintStartUpTable(results, runs);
+    std::fprintf(stderr, "start-up: %d runs of each of three programs\n", runs);
+    MeasureStartUp(contenders, runs);
+    std::fprintf(stderr, "idle: 2 x %u s\n", static_cast<unsigned>(IdleMilliseconds / 1000));
+    const double installerIdle = IdleProcessorSeconds(installer.exe, installer.ready);
+    const double floorIdle = IdleProcessorSeconds(floor1.exe, floor1.ready);
+    std::fprintf(stderr, "install: %d runs\n", runs);
+    std::vector<double> install, installPeak;
+    std::string installProblem;
+    for (int run = 0; run < runs && installProblem.empty(); ++run) {
+        const Sample sample = TimeInstall(installer.exe, roaming, installProblem);
+        install.push_back(sample.seconds);
+        installPeak.push_back(sample.peakBytes);
+    }
+
+    const double mib = 1024 * 1024;
+    PrintRow("Idle processor time over 10 s (ms)", installerIdle * 1000, floorIdle * 1000, 1);
+    if (installProblem.empty())
+        PrintRow("Install time, press to Installed, median of " + std::to_string(runs) + " runs (ms)",
+                 Median(install) * 1000, -1, 0);
+    else
+        std::printf("| Install time | not measured: %s | - | n/a |\n", installProblem.c_str());
+    PrintRow("Peak working set after an install (MiB)",
+             installProblem.empty() ? Median(installPeak) / mib : -1, Median(floor1.peakBytes) / mib, 1);
+    std::printf("\n| Start-up (ms), runs interleaved | Min | Median | Max |\n|---|---:|---:|---:|\n");
+    PrintSpreadRow("Installer, to status texts shown", installer.seconds, runs);
+    PrintSpreadRow("Floor 1: plain dialog", floor1.seconds, runs);
+    PrintSpreadRow("Floor 2: dialog with COM, common controls and a shell32 icon", floor2.seconds, runs);
+    PrintRatioRow("Installer / floor 1", installer.seconds, floor1.seconds);
+    PrintRatioRow("**Installer / floor 2**", installer.seconds, floor2.seconds);
     std::fflush(stdout);
-    const bool complete = results.sizesMeasured && results.installProblem.empty() &&
-                          results.installerIdle >= 0 && results.baselineIdle >= 0 &&
-                          results.installerStart.size() == static_cast<size_t>(runs) &&
-                          results.baselineStart.size() == static_cast<size_t>(runs) &&
-                          results.loadsStart.size() == static_cast<size_t>(runs);
+    const size_t all = static_cast<size_t>(runs);
+    const bool complete = installProblem.empty() && installerIdle >= 0 && floorIdle >= 0 &&
+                          installer.seconds.size() == all && floor1.seconds.size() == all &&
+                          floor2.seconds.size() == all;
     return complete ? 0 : 1;
 }
